@@ -1,0 +1,54 @@
+#include "linkstatus.h"
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "keyline.h"
+#include "number.h"
+#include "owned.h"
+
+namespace {
+
+struct StatusKey {
+    const char* name;
+    int LinkStatus::*field;
+};
+
+constexpr StatusKey kStatusKeys[] = {
+    {"com_status", &LinkStatus::com_status},
+    {"prog_status", &LinkStatus::prog_status},
+    {"dial_status", &LinkStatus::dial_status},
+};
+
+}  // namespace
+
+int read_status(LinkStatus& st, const char* path) {
+    File f(path, "r");
+    if (!f) {
+        std::printf("can't open %s\n", path);
+        return -1;
+    }
+    for_each_setting(f.get(), [&st](const char* key, const char* value) {
+        for (const StatusKey& k : kStatusKeys)
+            if (std::strcmp(key, k.name) == 0) st.*k.field = to_int(value);
+    });
+    return 0;
+}
+
+int write_status(const LinkStatus& st, const char* path) {
+    char tmp[256];
+    std::snprintf(tmp, sizeof tmp, "%s.%d", path, static_cast<int>(getpid()));
+    File f(tmp, "w");
+    if (!f) {
+        std::printf("can't open %s\n", path);
+        return -1;
+    }
+    for (const StatusKey& k : kStatusKeys) std::fprintf(f.get(), "%s=\"%d\"\n", k.name, st.*k.field);
+    if (f.close() != 0 || std::rename(tmp, path) != 0) {
+        unlink(tmp);
+        std::printf("can't open %s\n", path);
+        return -1;
+    }
+    return 0;
+}

@@ -1,0 +1,40 @@
+# Shared by the system tests: one simulated appliance per test file.
+#
+#   setup_file    { appliance_up; }      a fresh appliance for the file
+#   teardown_file { appliance_down; }    ends it, removes its root
+#   inapp CMD ...                        run a command inside it
+#   APP                                  its root on the host: $APP/etc/ppp/...
+
+: "${APPLIANCE_SRC:=$(cd "$BATS_TEST_DIRNAME/../.." && pwd)}"
+: "${APPLIANCE_BUILD:=$APPLIANCE_SRC/build/test}"
+SIM="$APPLIANCE_SRC/sim/appliance"
+
+appliance_up() {
+    export APP
+    APP=$(mktemp -d "${TMPDIR:-/tmp}/appliance.XXXXXX")
+    "$SIM" create "$APP" "$APPLIANCE_BUILD" >/dev/null
+    "$SIM" start "$APP"
+}
+
+appliance_down() {
+    [ -n "${APP:-}" ] || return 0
+    "$SIM" stop "$APP"
+    # Nothing of the appliance may stay mounted.
+    if grep -q " $APP/" /proc/self/mountinfo; then
+        echo "mounts left behind under $APP" >&2
+        return 1
+    fi
+    rm -rf "$APP"
+}
+
+inapp() { "$SIM" run "$APP" "$@"; }
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+    local limit=$1; shift
+    local end=$((SECONDS + limit))
+    until "$@"; do
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.1
+    done
+}
