@@ -24,7 +24,10 @@ PathRoute* path_routes;
 const char* redirect(const char* path) {
     if (!path) return path;
     for (PathRoute* r = path_routes; r; r = r->next)
-        if (std::strcmp(r->path, path) == 0) return r->target;
+        if (std::strcmp(r->path, path) == 0) {
+            if (r->render) r->render(r->target);
+            return r->target;
+        }
     return path;
 }
 
@@ -42,7 +45,9 @@ SockoptRoute::SockoptRoute(int l, int n, SockoptFn f) : level(l), name(n), fn(f)
 SocketHook::SocketHook(SocketFn f) : fn(f), next(socket_hooks) { socket_hooks = this; }
 MountHook::MountHook(MountFn m, UmountFn u) : mount(m), umount(u), next(mount_hooks) { mount_hooks = this; }
 IopermHook::IopermHook(IopermFn f) : fn(f), next(ioperm_hooks) { ioperm_hooks = this; }
-PathRoute::PathRoute(const char* p, const char* t) : path(p), target(t), next(path_routes) { path_routes = this; }
+PathRoute::PathRoute(const char* p, const char* t, RenderFn f) : path(p), target(t), next(path_routes), render(f) {
+    path_routes = this;
+}
 
 void* real(const char* name) { return dlsym(RTLD_NEXT, name); }
 

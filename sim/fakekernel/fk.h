@@ -64,12 +64,16 @@ struct IopermHook {
 };
 
 // Opening `path` (exactly that text) opens `target` instead: how chosen
-// /proc files of the appliance come from the simulator's files.
+// /proc files of the appliance come from the simulator's files. A route
+// with a render function has it write `target` afresh before every open,
+// for files whose text follows changing state (as /proc files do).
+using RenderFn = void (*)(const char* target);
 struct PathRoute {
-    PathRoute(const char* path, const char* target);
+    PathRoute(const char* path, const char* target, RenderFn render = nullptr);
     const char* path;
     const char* target;
     PathRoute* next;
+    RenderFn render;
 };
 
 // Appends one line (a newline is added) to the request log.
