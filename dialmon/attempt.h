@@ -1,0 +1,8 @@
+// One connection attempt: the PPP daemon and the DNS relay for one entry.
+#pragma once
+
+// Stops leftover PPP daemons, writes the files for entry n, publishes the
+// attempt in the status file, starts the DNS relay and runs the PPP daemon
+// until it ends, then stops the relay and timer and clears ppp0's address.
+// An entry outside 1..5 or without a phone number is not dialed.
+void attempt_dial(int n, int demand);

@@ -1,0 +1,199 @@
+#include "settings.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "keyline.h"
+#include "number.h"
+#include "owned.h"
+
+namespace {
+
+// ppp.conf: numbers and the two modem strings of DialSettings.
+struct ConfKey {
+    const char* key;
+    std::int32_t DialSettings::*number;
+    char (DialSettings::*modem)[kModemSize];
+};
+
+constexpr ConfKey kConfKeys[] = {
+    {"charge_flag_day", &DialSettings::charge_flag_day, nullptr},
+    {"charge_limit_day", &DialSettings::charge_limit_day, nullptr},
+    {"charge_reset_day", &DialSettings::charge_reset_day, nullptr},
+    {"charge_flag_month", &DialSettings::charge_flag_month, nullptr},
+    {"charge_limit_month", &DialSettings::charge_limit_month, nullptr},
+    {"charge_reset_month", &DialSettings::charge_reset_month, nullptr},
+    {"charge_rate", &DialSettings::charge_rate, nullptr},
+    {"speed", &DialSettings::speed, nullptr},
+    {"teleho_start", &DialSettings::teleho_start, nullptr},
+    {"teleho_end", &DialSettings::teleho_end, nullptr},
+    {"init_com", nullptr, &DialSettings::init_com},
+    {"dial_com", nullptr, &DialSettings::dial_com},
+    {"dial1", &DialSettings::dial1, nullptr},
+    {"dial2", &DialSettings::dial2, nullptr},
+    {"dial3", &DialSettings::dial3, nullptr},
+    {"dial4", &DialSettings::dial4, nullptr},
+    {"dial5", &DialSettings::dial5, nullptr},
+};
+
+// Dial files: one kind of value per key.
+enum class Kind { Text, Number, Address };
+
+struct EntryKey {
+    const char* key;
+    Kind kind;
+    char (DialEntry::*text)[kTextSize];
+    std::int32_t DialEntry::*number;
+    std::uint8_t (DialEntry::*address)[4];
+    std::int32_t DialEntry::*address_set;
+};
+
+constexpr EntryKey text(const char* key, char (DialEntry::*field)[kTextSize]) {
+    return {key, Kind::Text, field, nullptr, nullptr, nullptr};
+}
+constexpr EntryKey number(const char* key, std::int32_t DialEntry::*field) {
+    return {key, Kind::Number, nullptr, field, nullptr, nullptr};
+}
+constexpr EntryKey address(const char* key, std::uint8_t (DialEntry::*field)[4],
+                           std::int32_t DialEntry::*set) {
+    return {key, Kind::Address, nullptr, nullptr, field, set};
+}
+
+constexpr EntryKey kEntryKeys[] = {
+    text("name", &DialEntry::name),
+    text("phone", &DialEntry::phone),
+    text("user", &DialEntry::user),
+    text("password", &DialEntry::password),
+    number("auth", &DialEntry::auth),
+    number("redial", &DialEntry::redial),
+    number("idle_packet", &DialEntry::idle_packet),
+    number("idle", &DialEntry::idle),
+    number("telehodai", &DialEntry::telehodai),
+    number("teleho_idle", &DialEntry::teleho_idle),
+    address("pridns", &DialEntry::pridns, &DialEntry::pridns_set),
+    address("secdns", &DialEntry::secdns, &DialEntry::secdns_set),
+};
+
+// "%d.%d.%d.%d"; each octet is the low 8 bits of its number. Leaves `out`
+// alone and returns false unless all four numbers are read.
+bool scan_address(const char* value, std::uint8_t (&out)[4]) {
+    int a, b, c, d;
+    if (std::sscanf(value, "%d.%d.%d.%d", &a, &b, &c, &d) != 4) return false;
+    out[0] = static_cast<std::uint8_t>(a);
+    out[1] = static_cast<std::uint8_t>(b);
+    out[2] = static_cast<std::uint8_t>(c);
+    out[3] = static_cast<std::uint8_t>(d);
+    return true;
+}
+
+void apply_conf(DialSettings& s, const char* key, const char* value) {
+    for (const ConfKey& k : kConfKeys) {
+        if (std::strcmp(key, k.key) != 0) continue;
+        if (k.number)
+            s.*k.number = to_int(value);
+        else
+            copy_escaped(s.*k.modem, value);
+        return;
+    }
+}
+
+void apply_entry(DialEntry& e, const char* key, const char* value) {
+    for (const EntryKey& k : kEntryKeys) {
+        if (std::strcmp(key, k.key) != 0) continue;
+        switch (k.kind) {
+        case Kind::Text:
+            std::snprintf(e.*k.text, kTextSize, "%s", value);
+            break;
+        case Kind::Number:
+            e.*k.number = to_int(value);
+            break;
+        case Kind::Address:
+            if (scan_address(value, e.*k.address)) {
+                e.*k.address_set = 1;
+            } else {
+                std::memset(e.*k.address, 0, sizeof(e.*k.address));
+                e.*k.address_set = 0;
+            }
+            break;
+        }
+        return;
+    }
+}
+
+}  // namespace
+
+DialEntry* entry_of(DialConfig& cfg, int n) {
+    return valid_entry(n) ? &cfg.entries[n - 1] : nullptr;
+}
+
+const DialEntry* entry_of(const DialConfig& cfg, int n) {
+    return valid_entry(n) ? &cfg.entries[n - 1] : nullptr;
+}
+
+int copy_escaped(char (&dst)[kModemSize], const char* src) {
+    std::size_t len = std::strlen(src);
+    if (len >= kTextSize) return -1;
+    std::size_t escaped = len;
+    for (const char* p = src; *p; ++p)
+        if (*p == '\\') escaped += 3;
+    if (escaped >= kModemSize) return -1;
+
+    char* out = dst;
+    for (const char* p = src; *p; ++p) {
+        int copies = *p == '\\' ? 4 : 1;
+        for (int i = 0; i < copies; ++i) *out++ = *p;
+    }
+    *out = '\0';
+    return 0;
+}
+
+int apply_setting(DialConfig& cfg, const char* key, const char* value, int n) {
+    if (n == 0)
+        apply_conf(cfg.settings, key, value);
+    else if (DialEntry* e = entry_of(cfg, n))
+        apply_entry(*e, key, value);
+    return 0;
+}
+
+int read_settings(DialConfig& cfg, const SettingsFiles& files) {
+    {
+        File f(files.apinfo, "re");
+        if (!f) {
+            std::printf("can't open %s\n", files.apinfo);
+            return -1;
+        }
+        DialSettings& s = cfg.settings;
+        for_each_setting(f.get(), [&s](const char* key, const char* value) {
+            // An address that does not scan keeps the previous one.
+            if (std::strcmp(key, "IP") == 0) scan_address(value, s.ip);
+            if (std::strcmp(key, "ROUTER") == 0) s.router = std::strcmp(value, "YES") == 0 ? 1 : 0;
+        });
+    }
+    {
+        File f(files.ppp_conf, "re");
+        if (!f) {
+            std::printf("can't open %s\n", files.ppp_conf);
+            return -1;
+        }
+        for_each_setting(f.get(), [&cfg](const char* key, const char* value) {
+            apply_setting(cfg, key, value, 0);
+        });
+    }
+    for (int n = 1; n <= kEntries; ++n) {
+        DialEntry& e = cfg.entries[n - 1];
+        // The DNS flags say whether this read found the addresses.
+        e.pridns_set = 0;
+        e.secdns_set = 0;
+        char path[256];
+        std::snprintf(path, sizeof path, files.dial_format, n);
+        File f(path, "re");
+        if (!f) {
+            std::printf("can't open %s\n", path);
+            return -1;
+        }
+        for_each_setting(f.get(), [&cfg, n](const char* key, const char* value) {
+            apply_setting(cfg, key, value, n);
+        });
+    }
+    return 0;
+}

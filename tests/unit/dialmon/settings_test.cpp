@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "settings.h"
+
+namespace {
+
+std::string escaped(const char* src) {
+    char dst[kModemSize];
+    std::strcpy(dst, "previous");
+    int rc = copy_escaped(dst, src);
+    return std::to_string(rc) + ":" + dst;
+}
+
+TEST(CopyEscaped, EveryBackslashBecomesFour) {
+    EXPECT_EQ(escaped("AT&F"), "0:AT&F");
+    EXPECT_EQ(escaped("ATD\\T"), "0:ATD\\\\\\\\T");
+    EXPECT_EQ(escaped(""), "0:");
+}
+
+TEST(CopyEscaped, TooLongSourceOrResultKeepsThePreviousValue) {
+    EXPECT_EQ(escaped(std::string(127, 'a').c_str()), "0:" + std::string(127, 'a'));
+    EXPECT_EQ(escaped(std::string(128, 'a').c_str()), "-1:previous");
+    // 63 backslashes give 252 characters and fit; 64 would need 256 + 1.
+    EXPECT_EQ(escaped(std::string(63, '\\').c_str()), "0:" + std::string(252, '\\'));
+    EXPECT_EQ(escaped(std::string(64, '\\').c_str()), "-1:previous");
+    EXPECT_EQ(escaped((std::string(63, '\\') + "abcd").c_str()), "-1:previous");
+    EXPECT_EQ(escaped((std::string(63, '\\') + "abc").c_str()), "0:" + std::string(252, '\\') + "abc");
+}
+
+class ApplySetting : public ::testing::Test {
+protected:
+    DialConfig cfg{};
+};
+
+TEST_F(ApplySetting, PppConfKeysFillTheSettings) {
+    const char* lines[][2] = {
+        {"charge_flag_day", "1"},  {"charge_limit_day", "2"},  {"charge_reset_day", "3"},
+        {"charge_flag_month", "4"}, {"charge_limit_month", "5"}, {"charge_reset_month", "6"},
+        {"charge_rate", "7"},      {"speed", "115200"},        {"teleho_start", "23"},
+        {"teleho_end", "8"},       {"dial1", "2"},             {"dial2", "4"},
+        {"dial3", "0"},            {"dial4", "1"},             {"dial5", "5"},
+        {"init_com", "AT\\N3"},    {"dial_com", "ATDT"},
+    };
+    for (auto& l : lines) EXPECT_EQ(apply_setting(cfg, l[0], l[1], 0), 0);
+    const DialSettings& s = cfg.settings;
+    EXPECT_EQ(s.charge_flag_day, 1);
+    EXPECT_EQ(s.charge_limit_day, 2);
+    EXPECT_EQ(s.charge_reset_day, 3);
+    EXPECT_EQ(s.charge_flag_month, 4);
+    EXPECT_EQ(s.charge_limit_month, 5);
+    EXPECT_EQ(s.charge_reset_month, 6);
+    EXPECT_EQ(s.charge_rate, 7);
+    EXPECT_EQ(s.speed, 115200);
+    EXPECT_EQ(s.teleho_start, 23);
+    EXPECT_EQ(s.teleho_end, 8);
+    EXPECT_EQ(s.dial1, 2);
+    EXPECT_EQ(s.dial2, 4);
+    EXPECT_EQ(s.dial3, 0);
+    EXPECT_EQ(s.dial4, 1);
+    EXPECT_EQ(s.dial5, 5);
+    EXPECT_STREQ(s.init_com, "AT\\\\\\\\N3");
+    EXPECT_STREQ(s.dial_com, "ATDT");
+}
+
+TEST_F(ApplySetting, KeysBelongToTheirOwnTableOnly) {
+    apply_setting(cfg, "phone", "0123", 0);   // a dial-file key in ppp.conf
+    apply_setting(cfg, "speed", "9600", 2);   // a ppp.conf key in a dial file
+    apply_setting(cfg, "Speed", "1", 0);      // keys are exact
+    apply_setting(cfg, "speedx", "1", 0);
+    apply_setting(cfg, "speed ", "1", 0);
+    EXPECT_EQ(cfg.settings.speed, 0);
+    EXPECT_STREQ(cfg.entries[1].phone, "");
+    EXPECT_EQ(apply_setting(cfg, "phone", "0123", 6), 0);  // no entry 6
+    EXPECT_EQ(apply_setting(cfg, "phone", "0123", -1), 0);
+    for (const DialEntry& e : cfg.entries) EXPECT_STREQ(e.phone, "");
+}
+
+TEST_F(ApplySetting, DialFileKeysAndConversions) {
+    apply_setting(cfg, "name", "office", 3);
+    apply_setting(cfg, "phone", "0123", 3);
+    apply_setting(cfg, "user", "u\"x", 3);
+    apply_setting(cfg, "password", "pw", 3);
+    apply_setting(cfg, "auth", "2", 3);
+    apply_setting(cfg, "redial", " -3x", 3);
+    apply_setting(cfg, "idle_packet", "abc", 3);
+    apply_setting(cfg, "idle", "300", 3);
+    apply_setting(cfg, "telehodai", "1", 3);
+    apply_setting(cfg, "teleho_idle", "60", 3);
+    apply_setting(cfg, "pridns", "192.168.256.-1", 3);
+    const DialEntry& e = cfg.entries[2];
+    EXPECT_STREQ(e.name, "office");
+    EXPECT_STREQ(e.phone, "0123");
+    EXPECT_STREQ(e.user, "u\"x");
+    EXPECT_STREQ(e.password, "pw");
+    EXPECT_EQ(e.auth, 2);
+    EXPECT_EQ(e.redial, -3);
+    EXPECT_EQ(e.idle_packet, 0);
+    EXPECT_EQ(e.idle, 300);
+    EXPECT_EQ(e.telehodai, 1);
+    EXPECT_EQ(e.teleho_idle, 60);
+    EXPECT_EQ(e.pridns_set, 1);
+    EXPECT_EQ(e.pridns[0], 192);
+    EXPECT_EQ(e.pridns[1], 168);
+    EXPECT_EQ(e.pridns[2], 0);
+    EXPECT_EQ(e.pridns[3], 255);
+    EXPECT_EQ(e.secdns_set, 0);
+
+    apply_setting(cfg, "pridns", "", 3);  // not an address: cleared
+    EXPECT_EQ(e.pridns_set, 0);
+    EXPECT_EQ(e.pridns[0], 0);
+    EXPECT_EQ(e.pridns[3], 0);
+}
+
+TEST_F(ApplySetting, LongModemStringKeepsThePreviousValue) {
+    apply_setting(cfg, "dial_com", "ATDP", 0);
+    apply_setting(cfg, "dial_com", std::string(100, '\\').c_str(), 0);
+    EXPECT_STREQ(cfg.settings.dial_com, "ATDP");
+}
+
+// The files of read_settings in a scratch directory.
+class ReadSettings : public ::testing::Test {
+protected:
+    char dir[64] = "/tmp/dialmonXXXXXX";
+    std::string apinfo, ppp_conf, dial_format;
+    SettingsFiles files;
+    DialConfig cfg{};
+
+    void SetUp() override {
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        apinfo = std::string(dir) + "/apinfo";
+        ppp_conf = std::string(dir) + "/ppp.conf";
+        dial_format = std::string(dir) + "/dial%d.conf";
+        files = {apinfo.c_str(), ppp_conf.c_str(), dial_format.c_str()};
+        put(apinfo, "");
+        put(ppp_conf, "");
+        for (int n = 1; n <= 5; ++n) put(dial(n), "");
+    }
+    void TearDown() override {
+        std::remove(apinfo.c_str());
+        std::remove(ppp_conf.c_str());
+        for (int n = 1; n <= 5; ++n) std::remove(dial(n).c_str());
+        rmdir(dir);
+    }
+    std::string dial(int n) { return std::string(dir) + "/dial" + std::to_string(n) + ".conf"; }
+    static void put(const std::string& path, const std::string& text) {
+        FILE* f = std::fopen(path.c_str(), "w");
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    }
+    int read(std::string* out = nullptr) {
+        testing::internal::CaptureStdout();
+        int rc = read_settings(cfg, files);
+        std::string printed = testing::internal::GetCapturedStdout();
+        if (out) *out = printed;
+        return rc;
+    }
+};
+
+TEST_F(ReadSettings, RouterFlagAndAddressFromTheSettingsFile) {
+    put(apinfo, "SSID=\"x\"\nIP=\"192.168.1.1\"\nROUTER=\"YES\"\n");
+    EXPECT_EQ(read(), 0);
+    EXPECT_EQ(cfg.settings.router, 1);
+    EXPECT_EQ(cfg.settings.ip[0], 192);
+    EXPECT_EQ(cfg.settings.ip[3], 1);
+
+    put(apinfo, "IP=\"not.an.address\"\n");  // no ROUTER line: the flag stays
+    read();
+    EXPECT_EQ(cfg.settings.router, 1);
+    EXPECT_EQ(cfg.settings.ip[0], 192);  // previous address kept
+
+    put(apinfo, "ROUTER=\"yes\"\n");
+    read();
+    EXPECT_EQ(cfg.settings.router, 0);
+}
+
+TEST_F(ReadSettings, LaterLineWinsAndMalformedLinesAreSkipped) {
+    put(ppp_conf, "speed=\"9600\"\n\njunk line\nspeed=\"38400\"\ndial1=\"3\n");
+    EXPECT_EQ(read(), 0);
+    EXPECT_EQ(cfg.settings.speed, 38400);
+    EXPECT_EQ(cfg.settings.dial1, 0);
+}
+
+TEST_F(ReadSettings, DnsFlagsAreClearedOnEveryRead) {
+    put(dial(2), "pridns=\"10.0.0.1\"\nsecdns=\"10.0.0.2\"\n");
+    read();
+    EXPECT_EQ(cfg.entries[1].pridns_set, 1);
+    EXPECT_EQ(cfg.entries[1].secdns_set, 1);
+    put(dial(2), "secdns=\"10.0.0.2\"\n");
+    read();
+    EXPECT_EQ(cfg.entries[1].pridns_set, 0);
+    EXPECT_EQ(cfg.entries[1].pridns[3], 1);  // the bytes stay, only the flag goes
+    EXPECT_EQ(cfg.entries[1].secdns_set, 1);
+}
+
+TEST_F(ReadSettings, MissingFileStopsTheRead) {
+    for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"old" + std::to_string(n) + "\"\npridns=\"1.2.3.4\"\n");
+    read();
+    for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"new" + std::to_string(n) + "\"\n");
+    std::remove(dial(3).c_str());
+    std::string printed;
+    EXPECT_EQ(read(&printed), -1);
+    EXPECT_EQ(printed, "can't open " + dial(3) + "\n");
+    EXPECT_STREQ(cfg.entries[1].phone, "new2");
+    EXPECT_STREQ(cfg.entries[2].phone, "old3");
+    EXPECT_EQ(cfg.entries[2].pridns_set, 0);  // its flags were cleared first
+    EXPECT_STREQ(cfg.entries[3].phone, "old4");
+    EXPECT_EQ(cfg.entries[3].pridns_set, 1);
+
+    std::remove(apinfo.c_str());
+    EXPECT_EQ(read(&printed), -1);
+    EXPECT_EQ(printed, "can't open " + apinfo + "\n");
+}
+
+}  // namespace
