@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "command.h"
+
+namespace {
+
+class CommandFile : public ::testing::Test {
+protected:
+    char path[64] = "/tmp/pppcmdXXXXXX";
+    void SetUp() override {
+        int fd = mkstemp(path);
+        ASSERT_GE(fd, 0);
+        close(fd);
+    }
+    void TearDown() override { std::remove(path); }
+    void put(const char* text) {
+        FILE* f = std::fopen(path, "w");
+        std::fputs(text, f);
+        std::fclose(f);
+    }
+    std::string get() {
+        std::string s;
+        FILE* f = std::fopen(path, "r");
+        for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
+        std::fclose(f);
+        return s;
+    }
+};
+
+TEST_F(CommandFile, EveryCodeIsWrittenWithoutNewlineAndReadBack) {
+    const char* words[] = {"", "start", "stop", "test 1", "test 2", "test 3",
+                           "test 4", "test 5", "restart", "exit"};
+    for (int code = 0; code <= 9; ++code) {
+        put("previous");
+        EXPECT_EQ(write_command(code, path), 0);
+        EXPECT_EQ(get(), words[code]);
+        // Everything but exit reads back as its own code.
+        EXPECT_EQ(read_command(path), code == CMD_EXIT ? CMD_NONE : code) << words[code];
+    }
+    put("previous");
+    EXPECT_EQ(write_command(10, path), 0);
+    EXPECT_EQ(get(), "");
+    EXPECT_EQ(read_command(path), CMD_NONE);  // an empty file holds no word
+}
+
+TEST_F(CommandFile, LinesAreComparedByTheirBeginning) {
+    struct Row {
+        const char* line;
+        int code;
+    } rows[] = {
+        {"startx", CMD_START},  {"stop\n", CMD_STOP},  {"test 0", CMD_NONE},
+        {"test 6", CMD_NONE},   {"test", CMD_NONE},    {"test x", CMD_NONE},
+        {"restart!", CMD_RESTART}, {" start", CMD_NONE}, {"START", CMD_NONE},
+    };
+    for (const Row& r : rows) {
+        put(r.line);
+        EXPECT_EQ(read_command(path), r.code) << r.line;
+    }
+}
+
+TEST(CommandFileErrors, MissingDirectory) {
+    EXPECT_EQ(read_command("/nonexistent/ppp.cmd"), -1);
+    EXPECT_EQ(write_command(CMD_START, "/nonexistent/ppp.cmd"), -1);
+}
+
+TEST_F(CommandFile, FindDaemonNeedsALiveDialmon) {
+    EXPECT_EQ(find_daemon("/nonexistent/dialmon.pid"), -1);
+    for (const char* text : {"", "0\n", "-3\n", "abc\n"}) {
+        put(text);
+        EXPECT_EQ(find_daemon(path), 0) << text;
+    }
+    // A live process whose program path does not name dialmon (an argument
+    // that does is not looked at).
+    pid_t other = fork();
+    if (other == 0) {
+        execl("/bin/sleep", "sleep", "10", "dialmon", static_cast<char*>(nullptr));
+        _exit(1);
+    }
+    ASSERT_GT(other, 0);
+    // Until the exec has happened the child still runs this test program.
+    std::string cmdline = "/proc/" + std::to_string(other) + "/cmdline";
+    for (int i = 0; i < 100; ++i) {
+        char first[8] = {};
+        if (FILE* f = std::fopen(cmdline.c_str(), "r")) {
+            std::fgets(first, sizeof first, f);
+            std::fclose(f);
+        }
+        if (std::string(first) == "sleep") break;
+        usleep(10000);
+    }
+    put((std::to_string(other) + "\n").c_str());
+    EXPECT_EQ(find_daemon(path), 0);
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
+}
+
+}  // namespace
