@@ -1,0 +1,25 @@
+// Reading the system log and printing the explanations.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+
+#include "keyword.h"
+
+constexpr int kLineMax = 1024;  // a longer line keeps only what follows its last full 1024
+
+// The two parts of a log line that msghint looks at.
+struct LogFields {
+    const char* stamp;  // the first three fields: month, day, time of day
+    int stamp_len;
+    const char* text;   // the message text from the fifth field on; "" if none
+};
+LogFields splitlogline(const char* line);
+
+// Reads the log file and prints "<stamp> : <answer>" for every line whose
+// message text matches a keyword. Returns 0 when the file cannot be opened
+// or the capture block cannot be had, else 1.
+int readlogs(const char* path, FILE* out = stdout);
+
+// The same over an open descriptor, read in blocks of up to chunk bytes
+// (the block size changes nothing in the output). Captures must be set up.
+void scanlog(int fd, FILE* out, size_t chunk);
