@@ -38,7 +38,7 @@ void describe_entry(const MasqLine& f, MasqControl& rec) {
     rec.mport = htons(static_cast<std::uint16_t>(f.mport));
 }
 
-FlushResult flush_masq_file(int sock, const char* path) {
+FlushResult flush_masq_file(int sock, const char* path, MasqSend send) {
     File f(path, "r");
     if (!f) {
         std::printf("can't open %s\n", path);
@@ -50,13 +50,13 @@ FlushResult flush_masq_file(int sock, const char* path) {
     rec.command = kMasqDelete;
 
     MasqLine fields;
-    char line[kLineSize];
+    char line[kMasqLineSize];
     if (!std::fgets(line, sizeof line, f.get())) return kFlushed;  // the heading
     while (std::fgets(line, sizeof line, f.get())) {
         // A short line is reported and still acted on with what it gave.
         if (parse_masq_line(line, fields) != 12) std::printf("can't get data from\n%s", line);
         describe_entry(fields, rec);
-        if (send_masq_control(sock, rec) != 0) {
+        if (send(sock, rec) != 0) {
             std::perror("setsockopt()");
             return kDeleteFailed;
         }

@@ -4,7 +4,7 @@
 
 #include "masqctl.h"
 
-constexpr std::size_t kLineSize = 256;
+constexpr std::size_t kMasqLineSize = 256;  // a listing line, and its words
 
 constexpr const char* kMasqListings[] = {
     "/proc/net/ip_masq/tcp",
@@ -15,11 +15,11 @@ constexpr const char* kMasqListings[] = {
 // The fields of one listing line. A line that does not give them all
 // leaves the missing ones as the previous line had them.
 struct MasqLine {
-    char protocol[kLineSize] = "";
+    char protocol[kMasqLineSize] = "";
     unsigned saddr = 0, sport = 0;
     unsigned daddr = 0, dport = 0;
     unsigned maddr = 0, mport = 0;
-    char state[kLineSize] = "";
+    char state[kMasqLineSize] = "";
     int numbers[4] = {};
 };
 
@@ -38,5 +38,7 @@ enum FlushResult {
 };
 
 // Deletes every entry that the listing at `path` names, one request per
-// line after the heading, in file order; stops at the first refusal.
-FlushResult flush_masq_file(int sock, const char* path);
+// line after the heading, in file order, each through `send`; stops at the
+// first refusal.
+using MasqSend = int (*)(int sock, const MasqControl& rec);
+FlushResult flush_masq_file(int sock, const char* path, MasqSend send = send_masq_control);

@@ -4,7 +4,9 @@
 // entries from it.
 //
 // Refusals: /sim/fk/refuse/raw_socket fails the opening of a raw IP
-// socket, /sim/fk/refuse/masq_delete every deletion request.
+// socket, /sim/fk/refuse/masq_delete every deletion request, and
+// /sim/fk/refuse/proc_net_dev or ip_masq_tcp, ip_masq_udp, ip_masq_icmp
+// make that file missing.
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdarg>
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include "fk.h"
 #include "netstate.h"
@@ -35,7 +38,16 @@ void Text::add(const char* fmt, ...) {
     if (n > 0) len += static_cast<std::size_t>(n) < sizeof buf - len ? static_cast<std::size_t>(n) : sizeof buf - len - 1;
 }
 
+// The refusal of a listing is named after its file in /sim/fk.
+bool listing_refused(const char* target) {
+    const char* name = std::strrchr(target, '/');
+    if (!fk::refused(name ? name + 1 : target)) return false;
+    ::unlink(target);
+    return true;
+}
+
 void render_netdev(const char* target) {
+    if (listing_refused(target)) return;
     NetDev dev;
     read_state(kNetDevState, &dev, sizeof dev);
     bool ppp_up = false;
@@ -56,12 +68,14 @@ void render_netdev(const char* target) {
 }
 
 void render_masq(const char* target, std::uint32_t protocol) {
+    if (listing_refused(target)) return;
     MasqTable table;
     read_state(kMasqState, &table, sizeof table);
+    if (table.count > kMasqEntries) table.count = 0;
     static Text text;
     text.len = 0;
     text.add("Prot Source:Port   Destination:Port Masquerade:Port State Delta PDelta Init Expires\n");
-    for (std::uint32_t i = 0; i < table.count && i < kMasqEntries; ++i) {
+    for (std::uint32_t i = 0; i < table.count; ++i) {
         const MasqEntry& e = table.entries[i];
         if (e.protocol != protocol) continue;
         char state[sizeof e.state + 1] = {};
