@@ -1,0 +1,69 @@
+// infoedit: checks and sets appliance settings, rewrites /etc/apinfo and the
+// web server's configuration, and copies the settings to the persistent
+// partition. Prints nothing when all went well.
+#include <cstdio>
+#include <unistd.h>
+
+#include "httpconf.h"
+#include "options.h"
+#include "owned.h"
+#include "settings.h"
+#include "store.h"
+
+namespace {
+
+int usage(const char* prog) {
+    std::printf("usage: %s [-w yes|no] [-key value]...\n", prog);
+    return 1;
+}
+
+int cant_open(const char* path) {
+    std::printf("Can't open \"%s\".\n", path);
+    return 1;
+}
+
+int fill_apinfo(std::FILE* f, const void* table) {
+    return write_apinfo(f, *static_cast<const ValueTable*>(table));
+}
+
+// The copy on the persistent partition; -1 after the failure was reported.
+int write_disk_copy(const ValueTable& table) {
+    switch (copy_to_disk(kDiskApinfoPath, fill_apinfo, &table)) {
+    case DiskStep::done:
+        sync();
+        return 0;
+    case DiskStep::write:
+        std::printf("can't open %s.\n", kDiskApinfoPath);
+        return -1;
+    case DiskStep::mount:
+    case DiskStep::umount:
+        return -1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* prog = argv[0] ? argv[0] : "infoedit";
+    ValueTable table;
+    Edit edit{table};
+
+    {
+        File in(kApinfoPath, "r");
+        if (!in) return cant_open(kApinfoPath);
+        read_apinfo(in.get(), table);
+    }
+    if (apply_options(edit, argc - 1, argv + 1) != 0) return usage(prog);
+
+    if (replace_file(kApinfoPath, fill_apinfo, &table) != 0) return cant_open(kApinfoPath);
+
+    const char* ip = table.get("IP");
+    if (make_httpd_conf(ip ? ip : "") != 0) return 1;
+
+    if (edit.disk_write && write_disk_copy(table) != 0) {
+        std::printf("can't write data.\n");
+        return 255;
+    }
+    return 0;
+}

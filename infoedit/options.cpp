@@ -1,0 +1,151 @@
+#include "options.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+enum class Check { any, name, name_range, dotted_quad, mac, choice };
+enum class Effect { none, store, store_group, disk_flag };
+
+struct OptionRow {
+    const char* key;
+    Check check;
+    std::size_t limit;  // name checks: most characters
+    const char* choices[2];
+    Effect effect;
+};
+
+constexpr OptionRow kOptions[] = {
+    {"w", Check::any, 0, {}, Effect::disk_flag},
+    {"NAME", Check::name, 32, {}, Effect::store},
+    {"GROUP", Check::name, 16, {}, Effect::store_group},
+    {"ESSID", Check::any, 0, {}, Effect::none},
+    {"PRODUCT", Check::any, 0, {}, Effect::none},
+    {"PCCARD", Check::any, 0, {}, Effect::store},
+    {"IP", Check::dotted_quad, 0, {}, Effect::store},
+    {"NETMASK", Check::dotted_quad, 0, {}, Effect::store},
+    {"MACADDR", Check::mac, 0, {}, Effect::store},
+    {"IPSET", Check::choice, 0, {"DHCP", "MANUAL"}, Effect::store},
+    {"DHCPSET", Check::choice, 0, {"YES", "NO"}, Effect::store},
+    {"DHCPS", Check::choice, 0, {"YES", "NO"}, Effect::store},
+    {"CLIENT_SET", Check::choice, 0, {"YES", "NO"}, Effect::store},
+    {"DSCH", Check::name_range, 2, {}, Effect::store},
+    {"CUSTOM", Check::choice, 0, {"YES", "NO"}, Effect::store},
+    {"DOMAIN", Check::name, 16, {}, Effect::store},
+    {"ROUTER", Check::choice, 0, {"YES", "NO"}, Effect::store},
+};
+
+const OptionRow* option_row(const char* key) {
+    for (const OptionRow& row : kOptions)
+        if (std::strcmp(row.key, key) == 0) return &row;
+    return nullptr;
+}
+
+bool passes(const OptionRow& row, const char* value) {
+    switch (row.check) {
+    case Check::any:
+        return true;
+    case Check::name:
+        return name_check(value, row.limit);
+    case Check::name_range:
+        return name_check(value, row.limit) && range_check(value, 1, 99);
+    case Check::dotted_quad:
+        return dotted_quad_check(value);
+    case Check::mac:
+        return mac_check(value);
+    case Check::choice:
+        return std::strcmp(value, row.choices[0]) == 0 || std::strcmp(value, row.choices[1]) == 0;
+    }
+    return false;
+}
+
+bool is_name_char(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+}  // namespace
+
+bool name_check(const char* value, std::size_t limit) {
+    std::size_t n = 0;
+    for (; value[n] != '\0'; ++n)
+        if (n >= limit || !is_name_char(value[n])) return false;
+    return true;
+}
+
+bool range_check(const char* value, long lo, long hi) {
+    long v = std::strtol(value, nullptr, 10);
+    return v >= lo && v <= hi;
+}
+
+bool dotted_quad_check(const char* value) {
+    const char* p = value;
+    for (int dots = 0; dots < 3; ++dots) {
+        p = std::strchr(p, '.');
+        if (!p) return false;
+        ++p;
+    }
+    for (const char* q = p; *q != '\0'; ++q)
+        if (*q < '0' || *q > '9') return false;
+    int n[4];
+    if (std::sscanf(value, "%d.%d.%d.%d", &n[0], &n[1], &n[2], &n[3]) != 4) return false;
+    for (int x : n)
+        if (x < 0 || x > 255) return false;
+    return true;
+}
+
+bool mac_check(const char* value) {
+    char copy[kValueSize];
+    std::size_t len = std::strlen(value);
+    if (len >= sizeof copy) return false;
+    for (std::size_t i = 0; i <= len; ++i) copy[i] = value[i] == ':' ? ' ' : value[i];
+    unsigned int n[6];
+    if (std::sscanf(copy, "%X %X %X %X %X %X", &n[0], &n[1], &n[2], &n[3], &n[4], &n[5]) != 6)
+        return false;
+    for (unsigned int x : n)
+        if (x > 255) return false;
+    return true;
+}
+
+void derive_essid(ValueTable& table) {
+    static constexpr std::size_t kPositions[] = {9, 10, 12, 13, 15, 16};
+    const char* mac = table.get("MACADDR");
+    const char* group = table.get("GROUP");
+    std::size_t mac_len = mac ? std::strlen(mac) : 0;
+    char essid[kValueSize];
+    std::size_t n = 0;
+    for (std::size_t pos : kPositions)
+        if (pos < mac_len) essid[n++] = mac[pos];
+    std::snprintf(essid + n, sizeof essid - n, "%s", group ? group : "");
+    table.set("ESSID", essid);
+}
+
+int apply_option(Edit& edit, const char* key, const char* value) {
+    const OptionRow* row = is_valid_key(key) ? option_row(key) : nullptr;
+    if (!row || !passes(*row, value)) return -1;
+    switch (row->effect) {
+    case Effect::none:
+        return 0;
+    case Effect::disk_flag:
+        if (!edit.table.set(key, value)) return -1;
+        if (std::strcmp(value, "no") == 0) edit.disk_write = false;
+        return 0;
+    case Effect::store:
+        return edit.table.set(key, value) ? 0 : -1;
+    case Effect::store_group:
+        if (!edit.table.set(key, value)) return -1;
+        derive_essid(edit.table);
+        return 0;
+    }
+    return -1;
+}
+
+int apply_options(Edit& edit, int count, char* const* args) {
+    if (count < 2 || count % 2 != 0) return -1;
+    for (int i = 0; i < count; i += 2) {
+        if (args[i][0] != '-') return -1;
+        if (apply_option(edit, args[i] + 1, args[i + 1]) != 0) return -1;
+    }
+    return 0;
+}

@@ -1,0 +1,146 @@
+#!/usr/bin/env bats
+# infoedit in the simulated appliance: the settings file, the web server's
+# configuration and the copy on the persistent partition.
+
+load helpers
+
+setup_file() { appliance_up; }
+teardown_file() { appliance_down; }
+
+FACTORY='NAME="ap_01"
+GROUP="apnet"
+ESSID="000001apnet"
+PRODUCT="AP100"
+PCCARD="radio_cs"
+IP="192.168.0.1"
+NETMASK="255.255.255.0"
+MACADDR="02:00:5E:00:00:01"
+IPSET="MANUAL"
+DHCPSET="NO"
+DHCPS="NO"
+CLIENT_SET="NO"
+DSCH="3"
+CUSTOM="NO"
+DOMAIN="local"
+ROUTER="NO"'
+
+setup() {
+    printf '%s\n' "$FACTORY" > "$APP/etc/apinfo"
+    rm -f "$APP"/sim/fk/refuse/* "$APP/sim/fk/requests.log" "$APP/var/lib/httpd/conf/httpd.conf"
+}
+
+# The persistent copy as the partition holds it.
+disk_apinfo() {
+    if [ -s "$APP/sim/state/hda2.loop" ]; then
+        debugfs -R "cat /apinfo" "$APP/sim/state/hda2.img" 2>/dev/null
+    else
+        cat "$APP/disk/apinfo"
+    fi
+}
+
+snapshot() { (cd "$APP" && md5sum etc/apinfo var/lib/httpd/conf/httpd.conf 2>/dev/null; ls -a disk var/lib/httpd/conf); }
+
+@test "usage exits leave every file unchanged and mount nothing" {
+    before=$(snapshot)
+    for args in "" "-NAME" "-NAME a -IP" "NAME a" "-name a" "-NAME a -IP 1.2.3.999" \
+                "-NAME has_blank -GROUP a.b" "-DSCH 0" "-DSCH 100" "-IPSET dhcp" "-ROUTER yes" \
+                "-NAME aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa" "-MACADDR 1:2:3:4:5" \
+                "-PCCARD xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"; do
+        # shellcheck disable=SC2086
+        run inapp infoedit $args
+        [ "$status" -eq 1 ] || { echo "args: $args"; false; }
+        [ "$output" = "usage: infoedit [-w yes|no] [-key value]..." ] || { echo "args: $args"; false; }
+    done
+    run inapp /bin/infoedit
+    [ "$output" = "usage: /bin/infoedit [-w yes|no] [-key value]..." ]
+    [ "$(snapshot)" = "$before" ]
+    [ ! -e "$APP/sim/fk/requests.log" ]
+}
+
+@test "a run rewrites the sixteen lines, the web configuration and the disk copy" {
+    printf 'JUNK="gone"\n' >> "$APP/etc/apinfo"
+    run inapp infoedit -ROUTER YES -MACADDR 02:00:5E:12:34:56 -GROUP lab -IP 10.0.0.2 -w yes
+    [ "$status" -eq 0 ]
+    [ "$output" = "" ]
+    expected=$(printf '%s\n' "$FACTORY" | sed -e 's/^ROUTER=.*/ROUTER="YES"/' \
+        -e 's/^MACADDR=.*/MACADDR="02:00:5E:12:34:56"/' -e 's/^GROUP=.*/GROUP="lab"/' \
+        -e 's/^ESSID=.*/ESSID="123456lab"/' -e 's/^IP=.*/IP="10.0.0.2"/')
+    [ "$(cat "$APP/etc/apinfo")" = "$expected" ]
+    [ "$(wc -l < "$APP/etc/apinfo")" -eq 16 ]
+    [ "$(disk_apinfo)" = "$expected" ]
+    [ "$(cat "$APP/var/lib/httpd/conf/httpd.conf")" = "Port 80
+User nobody
+ServerName    10.0.0.2
+DocumentRoot /var/lib/httpd/htdocs
+ScriptAlias /cgi-bin/ /var/lib/httpd/cgi-bin/" ]
+    [ "$(cat "$APP/sim/fk/requests.log")" = 'mount /dev/hda2 /disk ext2 0 ""
+umount /disk
+sync' ]
+    # Nothing stays mounted and no temporary file is left beside the files.
+    ! inapp grep -q ' /disk ' /proc/mounts
+    [ "$(ls "$APP/etc" | grep -c apinfo)" -eq 1 ]
+    [ "$(ls -A "$APP/var/lib/httpd/conf")" = "httpd.conf" ]
+}
+
+@test "-w no keeps the partition unmounted; ESSID and PRODUCT change nothing" {
+    run inapp infoedit -w no -ESSID foo -PRODUCT bar -NAME ""
+    [ "$status" -eq 0 ]
+    [ "$(cat "$APP/etc/apinfo")" = "$(printf '%s\n' "$FACTORY" | sed 's/^NAME=.*/NAME=""/')" ]
+    [ -s "$APP/var/lib/httpd/conf/httpd.conf" ]
+    [ ! -e "$APP/sim/fk/requests.log" ]
+    run inapp infoedit -w no -w yes -DSCH 1a
+    [ ! -e "$APP/sim/fk/requests.log" ]
+    grep -qx 'DSCH="1a"' "$APP/etc/apinfo"
+}
+
+@test "a missing settings file or template is reported" {
+    rm "$APP/etc/apinfo"
+    run inapp infoedit
+    [ "$status" -eq 1 ]
+    [ "$output" = 'Can'\''t open "/etc/apinfo".' ]
+
+    printf '%s\n' "$FACTORY" > "$APP/etc/apinfo"
+    mv "$APP/etc/htconf.templ" "$APP/etc/htconf.templ.away"
+    run inapp infoedit -ROUTER YES
+    mv "$APP/etc/htconf.templ.away" "$APP/etc/htconf.templ"
+    [ "$status" -eq 1 ]
+    [ "$output" = 'Can'\''t open "/etc/htconf.templ".' ]
+    grep -qx 'ROUTER="YES"' "$APP/etc/apinfo"   # already written
+    [ ! -e "$APP/sim/fk/requests.log" ]
+
+    rmdir "$APP/var/lib/httpd/conf"
+    run inapp infoedit -ROUTER NO
+    mkdir "$APP/var/lib/httpd/conf"
+    [ "$status" -eq 1 ]
+    [ "$output" = 'Can'\''t open "/var/lib/httpd/conf/httpd.conf".' ]
+}
+
+@test "disk copy failures: mount, the file, umount; the partition never stays mounted" {
+    echo 19 > "$APP/sim/fk/refuse/mount"   # ENODEV
+    run inapp infoedit -ROUTER YES
+    [ "$status" -eq 255 ]
+    [ "$output" = "mount:: No such device
+can't write data." ]
+    rm "$APP/sim/fk/refuse/mount"
+
+    # /disk/apinfo cannot be written: a directory of that name on the partition.
+    inapp sh -c 'mount -t ext2 /dev/hda2 /disk && rm -f /disk/apinfo && mkdir /disk/apinfo && umount /disk'
+    rm -f "$APP/sim/fk/requests.log"
+    run inapp infoedit -ROUTER NO
+    [ "$status" -eq 255 ]
+    [ "$output" = "can't open /disk/apinfo.
+can't write data." ]
+    [ "$(cat "$APP/sim/fk/requests.log")" = 'mount /dev/hda2 /disk ext2 0 ""
+umount /disk' ]
+    ! inapp grep -q ' /disk ' /proc/mounts
+    inapp sh -c 'mount -t ext2 /dev/hda2 /disk && rmdir /disk/apinfo && umount /disk'
+
+    echo 16 > "$APP/sim/fk/refuse/umount"   # EBUSY
+    run inapp infoedit -ROUTER YES
+    rm "$APP/sim/fk/refuse/umount"
+    [ "$status" -eq 255 ]
+    [ "$output" = "umount:: Device or resource busy
+can't write data." ]
+    inapp umount /disk
+    grep -qx 'ROUTER="YES"' "$APP/etc/apinfo"
+}
