@@ -1,0 +1,270 @@
+#!/usr/bin/env bats
+# lanbind in the simulated appliance: the records sent to the kernel bridge,
+# the messages, the displays and the exit statuses.
+
+bats_require_minimum_version 1.5.0
+load helpers
+
+setup_file() { appliance_up; }
+teardown_file() { appliance_down; }
+
+# Every test starts with a fresh bridge: stopped, ports 0 and 1 forwarding.
+setup() { rm -f "$APP/sim/fk/bridge" "$APP/sim/fk/requests.log" "$APP"/sim/fk/refuse/*; }
+
+requests() { cat "$APP/sim/fk/requests.log" 2>/dev/null || true; }
+clear_requests() { rm -f "$APP/sim/fk/requests.log"; }
+# The request record "command value1 value2" as the log shows it.
+rec() { printf 'SIOCSIFBR %08x%08x%08x' "$(le "$1")" "$(le "$2")" "$(le "$3")"; }
+le() { local v=$(($1 & 0xffffffff)); printf '%d' $(( (v & 0xff) << 24 | (v >> 8 & 0xff) << 16 | (v >> 16 & 0xff) << 8 | v >> 24 )); }
+refuse() { echo "${2:-}" > "$APP/sim/fk/refuse/$1"; }
+
+FRESH_STATUS="bridging is DISABLED 	debugging is DISABLED	prot-stats are DISABLED
+bridge id		0x8000 02:50:c2:00:00:01
+designated root		0x8000 02:50:c2:00:00:01
+bridge max age		20	max age			20
+bridge hello time	2	hello time		2
+bridge forward delay	15	forward delay		15
+root path cost		0	root port		0
+flags			NONE
+--- Zelmo orignal
+STP is ENABLED 
+--- port stats ---
+port 0	port id 0x8001	port state	FORWARDING (0x3)
+designated root		0x8000 02:50:c2:00:00:01
+designated bridge	0x8000 02:50:c2:00:00:01
+path cost		100	designated cost		0
+designated port		32769	flags			NONE
+port 1	port id 0x8002	port state	FORWARDING (0x3)
+designated root		0x8000 02:50:c2:00:00:01
+designated bridge	0x8000 02:50:c2:00:00:01
+path cost		100	designated cost		0
+designated port		32770	flags			NONE
+Policy                  Accept all protocols
+exempt protocols        0 "
+
+@test "status display without words and for s, st, sta; start shows bridging enabled" {
+    run inapp lanbind
+    [ "$status" -eq 0 ] && [ "$output" = "$FRESH_STATUS" ]
+    for w in s st -sta; do
+        run inapp lanbind "$w"
+        [ "$status" -eq 0 ] && [ "$output" = "$FRESH_STATUS" ]
+    done
+    [ "$(requests)" = "$(printf 'SIOCGIFBR\n%.0s' 1 2 3 4)" ]
+
+    run inapp lanbind --start
+    [ "$status" -eq 0 ] && [ "$output" = "Bridge started." ]
+    run inapp lanbind
+    [ "${lines[0]}" = "bridging is ENABLED 	debugging is DISABLED	prot-stats are DISABLED" ]
+    run inapp lanbind stop
+    [ "$output" = "Bridge stopped." ]
+    [ "$(inapp lanbind | head -1)" = "bridging is DISABLED 	debugging is DISABLED	prot-stats are DISABLED" ]
+}
+
+@test "several commands on one line: start exempt atalk aarp" {
+    run inapp lanbind start exempt atalk aarp
+    [ "$status" -eq 0 ]
+    [ "$output" = "$(printf 'Bridge started.\nExempt protocol ATALK.\nExempt protocol AARP.')" ]
+    [ "$(requests)" = "$(rec 1 0 0; echo; rec 12 0x809B 0; echo; rec 12 0x80F3 0)" ]
+    [ "$(inapp lanbind | tail -1)" = "exempt protocols        2 (ATALK AARP )" ]
+    # A new policy empties the exempt list in the kernel.
+    run inapp lanbind exempt
+    [ "$status" -eq 0 ] && [ -z "$output" ]
+    run inapp lanbind policy reject
+    [ "$output" = "Policy reject all protocols." ]
+    [ "$(inapp lanbind | tail -2)" = "$(printf 'Policy                  Reject all protocols\nexempt protocols        0 ')" ]
+}
+
+@test "exempt stops at an unknown name; the ones before stay exempted" {
+    run inapp lanbind exempt ip xyz arp
+    [ "$status" -eq 1 ]
+    [ "$output" = "$(printf 'Exempt protocol IP.\nProtocol to be exempted xyz not in protocol list\n(See /usr/include/net/if_ether.h)')" ]
+    [ "$(requests)" = "$(rec 12 0x0800 0)" ]
+    [ "$(inapp lanbind | tail -1)" = "exempt protocols        1 (IP )" ]
+}
+
+@test "help, list and unknown words" {
+    expected=$(printf '%s\n' \
+        "lanbind - Bridge Configuration tool v0.2" \
+        "--------------------------------------" \
+        "lanbind sta[rt]				Start Bridge" \
+        "lanbind sto[p]				Stop Bridge" \
+        "lanbind p[ort] x e[nable]			Enable a port" \
+        "lanbind p[ort] x d[isable]		Disable a port" \
+        "lanbind p[ort] x p[riority] y		Set the priority of a port" \
+        "lanbind pr[iority] y			Set bridge priority" \
+        "lanbind pa[thcost] y			Set the pathcosts" \
+        "lanbind d[ebug] on/off			Switch debugging on/off" \
+        "lanbind d[ebug] stpon/stpoff		Switch STP on/off" \
+        "lanbind pol[icy] r[eject]/a[ccept]	Switch the policy/flush protocol list" \
+        "lanbind e[xempt] <protocol> ..		Set list of exempt protocols" \
+        "lanbind l[ist]				List available protocols" \
+        "lanbind stat[s] z[ero]			Reset Statistics counters" \
+        "lanbind stat[s] d[isable]		Switch protocol statistics off" \
+        "lanbind stat[s] e[nable]			Switch keeping protocol statistics on" \
+        "lanbind stat[s] s[how]			Show protocol statistics" \
+        "lanbind statu[s]				Show bridge status" \
+        "Examples:" \
+        "---------" \
+        "lanbind start exempt atalk aarp		Bridge start dont do LocalTalk bridging" \
+        "lanbind stop				Bridge stop")
+    for w in -h /help help; do
+        run inapp lanbind "$w"
+        [ "$status" -eq 0 ] && [ "$output" = "$expected" ] && [ "${#lines[@]}" -eq 23 ]
+    done
+    cmp <(inapp lanbind h) <(printf '%s\n' "$expected")  # every line ends
+
+    run inapp lanbind l
+    [ "$status" -eq 0 ] && [ "${#lines[@]}" -eq 28 ]
+    [ "${lines[0]}" = "Protocol Listing:" ] && [ "${lines[1]}" = "------------------" ]
+    [ "${lines[2]}" = "0x0060 LOOP" ] && [ "${lines[3]}" = "0x0200 ECHO" ] && [ "${lines[18]}" = "0x809B ATALK" ]
+    [ "${lines[27]}" = "0x0011 TR_802_2" ]
+
+    run inapp lanbind H start
+    [ "$status" -eq 1 ] && [ "$output" = "Unknown option H" ]
+    run inapp lanbind start --- stop
+    [ "$status" -eq 1 ] && [ "$output" = "$(printf 'Bridge started.\nUnknown option ')" ]
+    [ "$(requests)" = "$(rec 1 0 0)" ]
+}
+
+@test "port enable, disable, priority; a wrong option word goes on" {
+    run inapp lanbind port 1 disable
+    [ "$status" -eq 0 ] && [ "$output" = "Disable Port 1" ]
+    run inapp lanbind p 1 e port 0 d port 1 priority 128 p 0 p 64x
+    [ "$status" -eq 0 ]
+    [ "$output" = "$(printf 'Enable Port 1\nDisable Port 0\nPort Priority for port 1 set to 128\nPort Priority for port 0 set to 64')" ]
+    [ "$(requests)" = "$(rec 4 1 0; echo; rec 3 1 0; echo; rec 4 0 0; echo; rec 6 1 128; echo; rec 6 0 64)" ]
+}
+
+@test "port commands as the kernel takes them" {
+    run inapp lanbind port 0 disable port 1 priority 16 port 1 p 32
+    [ "$status" -eq 0 ]
+    [ "$output" = "$(printf 'Disable Port 0\nPort Priority for port 1 set to 16\nPort Priority for port 1 set to 32')" ]
+    [ "$(requests)" = "$(rec 4 0 0; echo; rec 6 1 16; echo; rec 6 1 32)" ]
+    run inapp lanbind
+    [ "${lines[11]}" = "port 1	port id 0x2002	port state	FORWARDING (0x3)" ]
+    [ "${lines[12]}" = "designated root		0x8000 02:50:c2:00:00:01" ]
+
+    clear_requests
+    run inapp lanbind port 2 off start
+    [ "$status" -eq 0 ] && [ "$output" = "Port option can only be enable or disableBridge started." ]
+    [ "$(requests)" = "$(rec 1 0 0)" ]
+}
+
+@test "bridge priority, path cost and policy" {
+    run inapp lanbind priority 4096 pa 1 19 path 0 250 pathcost 1 7
+    [ "$status" -eq 0 ]
+    [ "$output" = "Bridge priority set to 4096
+Pathcost for port 1 set to 19Pathcost for port 0 set to 250Pathcost for port 1 set to 7" ]
+    [ "$(requests)" = "$(rec 5 4096 0; echo; rec 7 1 19; echo; rec 7 0 250; echo; rec 7 1 7)" ]
+    run inapp lanbind
+    [ "${lines[1]}" = "bridge id		0x1000 02:50:c2:00:00:01" ]
+    [ "${lines[13]}" = "designated bridge	0x1000 02:50:c2:00:00:01" ]
+    [ "${lines[14]}" = "path cost		250	designated cost		0" ]
+    [ "${lines[19]}" = "path cost		7	designated cost		0" ]
+
+    clear_requests
+    run inapp lanbind pol a poll r policy deny start
+    [ "$status" -eq 1 ]
+    [ "$output" = "$(printf 'Policy accept all protocols.\nPolicy reject all protocols.\nPolicy must be either accept or deny.')" ]
+    [ "$(requests)" = "$(rec 11 1 0; echo; rec 11 0 0)" ]
+}
+
+@test "debug on/off and the spanning tree switched only when it must change" {
+    run inapp lanbind debug on
+    [ "$status" -eq 0 ] && [ "$output" = "Debug on." ]
+    [ "$(inapp lanbind | head -1)" = "bridging is DISABLED 	debugging is ENABLED	prot-stats are DISABLED" ]
+    clear_requests
+    run inapp lanbind d STPON debug stpoff d stpoff debug Off
+    [ "$status" -eq 0 ]
+    [ "$output" = "$(printf 'Already Spanning tree protocol on.\nSpanning tree protocol off.\nAlready Spanning tree protocol off.\nDebug off.')" ]
+    [ "$(requests)" = "$(printf 'SIOCGIFBR\nSIOCGIFBR\n'; rec 16 0 0; printf '\nSIOCGIFBR\nSIOCGIFBR\n'; rec 10 0 0)" ]
+    run inapp lanbind
+    [ "${lines[9]}" = "STP is DISABLED " ]
+    run inapp lanbind debug stpon
+    [ "$output" = "Spanning tree protocol on." ]
+    [ "$(inapp lanbind | sed -n 10p)" = "STP is ENABLED " ]
+
+    run inapp lanbind debug maybe start
+    [ "$status" -eq 1 ] && [ "$output" = "Debug mode can only be on or off!" ]
+    refuse SIOCGIFBR
+    clear_requests
+    run inapp lanbind debug on
+    [ "$status" -eq 1 ] && [ "$output" = "Kernel Bridge Module missing." ]
+    [ "$(requests)" = SIOCGIFBR ]
+}
+
+@test "protocol statistics: show, enable, zero, disable" {
+    shown="Protocol statistics are DISABLED
+Protocol Number of Packets encountered
+--------------------------------------
+IP 1520
+ARP 48
+0x88CC 3"
+    for w in stats status -stat "stats show" "stats start"; do
+        run inapp lanbind $w
+        [ "$status" -eq 0 ] && [ "$output" = "$shown" ]
+    done
+    [ "$(requests)" = "$(printf 'SIOCGIFBR\n%.0s' 1 2 3 4 5)" ]  # start was taken, not run
+
+    clear_requests
+    run inapp lanbind stats enable stats zero stats s
+    [ "$status" -eq 0 ]
+    [ "$output" = "Protocol Statistics enabled
+Protocol Statistics counters reset.
+Protocol statistics are ENABLED
+Protocol Number of Packets encountered
+--------------------------------------
+IP 0
+ARP 0
+0x88CC 0" ]
+    [ "$(requests)" = "$(rec 13 0 0; echo; rec 15 0 0; printf '\nSIOCGIFBR')" ]
+    [ "$(inapp lanbind | head -1)" = "bridging is DISABLED 	debugging is DISABLED	prot-stats are ENABLED" ]
+    run inapp lanbind stats disable stats Zero start
+    [ "$status" -eq 1 ]
+    [ "$output" = "$(printf 'Protocol Statistics disabled\nstat argument must be enable,disable,zero or show')" ]
+}
+
+@test "a command missing its arguments names itself and ends the line with 1" {
+    for line in "debug" "policy" "priority" "pa 1" "port 1" "port 1 priority"; do
+        clear_requests
+        run inapp lanbind start $line
+        [ "$status" -eq 1 ]
+        case $line in
+            debug) name=debug ;; policy) name=policy ;; priority) name=priority ;;
+            pa*) name=pathcost ;; *) name=port ;;
+        esac
+        [ "$output" = "$(printf 'Bridge started.\nMissing argument for %s' "$name")" ]
+        [ "$(requests)" = "$(rec 1 0 0)" ]
+    done
+}
+
+@test "kernel failures: refused requests, values the bridge rejects, no bridge, no socket" {
+    refuse SIOCSIFBR-2
+    run --separate-stderr inapp lanbind start stop start
+    [ "$status" -eq 1 ]
+    [ "$output" = "Bridge started." ]
+    [ "$stderr" = "ioctl(SIOCSIFBR) failed: Operation not permitted" ]
+    [ "$(requests)" = "$(rec 1 0 0; echo; rec 2 0 0)" ]
+    [ "$(inapp lanbind | head -1 | cut -c1-19)" = "bridging is ENABLED" ]
+
+    run --separate-stderr inapp lanbind port 9 enable
+    [ "$status" -eq 1 ] && [ -z "$output" ]
+    [ "$stderr" = "ioctl(SIOCSIFBR) failed: Invalid argument" ]
+    run --separate-stderr inapp lanbind exempt ip
+    [ "$status" -eq 0 ]
+    refuse SIOCSIFBR 1
+    run --separate-stderr inapp lanbind exempt arp
+    [ "$status" -eq 1 ] && [ -z "$output" ]
+    [ "$stderr" = "ioctl(SIOCSIFBR) failed: Operation not permitted" ]
+
+    refuse SIOCGIFBR
+    for w in "" status stats; do
+        run inapp lanbind $w
+        [ "$status" -eq 1 ] && [ "$output" = "Kernel Bridge Module missing." ]
+    done
+
+    refuse socket-inet-stream 97
+    run --separate-stderr inapp lanbind start
+    [ "$status" -eq 255 ] && [ -z "$output" ]
+    [ "$stderr" = "socket failed: Probably bridge not compiled into kernel: Address family not supported by protocol" ]
+}
