@@ -1,0 +1,52 @@
+// atsend: sends one AT command to the modem and prints its reply.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "modem.h"
+#include "reply.h"
+#include "settings.h"
+
+namespace {
+
+constexpr useconds_t kSettleTime = 200000;   // after the line set-up
+constexpr timeval kSilence = {3, 0};         // the modem has said all
+
+Reply buffer;
+char printed[kReplySize + 1];
+
+int usage(const char* prog, int status) {
+    printf("usage: %s [-s speed] at_command\n", prog);
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int speed = 0;
+    const char* prog = argv[0] ? argv[0] : "atsend";
+    if (argc < 2) return 0;
+
+    const char* command = argv[1];
+    if (std::strcmp(argv[1], "-s") == 0) {
+        if (argc < 4) return usage(prog, 0);
+        sscanf(argv[2], "%d", &speed);
+        command = argv[3];
+    }
+    if (!set_command(buffer, command)) return usage(prog, 1);
+
+    Modem modem;
+    if (!open_modem(modem, speed_code(speed))) return -1;
+    usleep(kSettleTime);
+    send_command(modem, buffer);
+
+    if (collect_reply(modem.fd, buffer, kSilence) == Collected::select_failed) {
+        fprintf(stderr, "select error\n");
+        return -1;
+    }
+    strip_returns(buffer.text, printed);
+    printf("%s", printed);
+    close_modem(modem);
+    return 0;
+}
