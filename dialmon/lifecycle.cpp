@@ -217,9 +217,11 @@ pid_t spawn_shell(const char* command) {
     pid_t pid = fork();
     if (pid == 0) {
         signal(SIGTERM, SIG_DFL);
+        setpgid(0, 0);
         execl("/bin/sh", "sh", "-c", command, static_cast<char*>(nullptr));
         _exit(127);
     }
+    if (pid > 0) setpgid(pid, pid);
     return pid;
 }
 
@@ -231,8 +233,8 @@ void wait_for_child(pid_t pid) {
             handle_command();
             if (reap_children(pid)) return;
             // The link was stopped through the pid files; a daemon that had
-            // not yet written its pid file is stopped here.
-            kill(pid, SIGTERM);
+            // not yet written its pid file is stopped here, with its shell.
+            kill(-pid, SIGTERM);
             continue;
         }
         if (poll(&pfd, 1, -1) > 0) drain_wake_pipe();

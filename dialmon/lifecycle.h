@@ -55,7 +55,8 @@ bool names_dialmon(int pid);
 // Sleeps the whole time, also when signals arrive.
 void full_sleep(int seconds);
 
-// Runs a shell command line in a child; returns its pid, or -1.
+// Runs a shell command line in a child that leads a process group of its
+// own; returns its pid, or -1.
 pid_t spawn_shell(const char* command);
 
 // Waits until the child `pid` has ended. A command that arrives meanwhile

@@ -1,0 +1,76 @@
+# Shared by the dialmon and dialctl system tests: settings for three dial
+# entries, starting and commanding the daemon, and looking at its effects.
+
+# Writes the settings: ROUTER (YES/NO) and the try order dial1..dial5.
+dial_settings() {
+    local router=$1; shift
+    printf 'SSID="ap"\nIP="192.168.0.1"\nROUTER="%s"\n' "$router" > "$APP/etc/apinfo"
+    printf 'speed="115200"\ninit_com="ATZ"\ndial_com="ATDT"\n' > "$APP/etc/ppp/ppp.conf"
+    local k=1 slot
+    for slot in "$@"; do printf 'dial%d="%s"\n' $k "$slot" >> "$APP/etc/ppp/ppp.conf"; k=$((k + 1)); done
+    local n
+    for n in 1 2 3 4 5; do
+        printf 'name="entry%d"\nphone="012%d"\nuser="user%d"\npassword="pw%d"\nauth="0"\nredial="3"\n' \
+            $n $n $n $n > "$APP/etc/ppp/dial$n.conf"
+    done
+}
+
+# What the simulated line does: line dial2 "fail 1" dial4 "up 3" ...
+line() {
+    : > "$APP/sim/etc/pppd.conf"
+    while [ $# -ge 2 ]; do echo "$1=$2" >> "$APP/sim/etc/pppd.conf"; shift 2; done
+}
+
+# Forgets what earlier tests left: logs, status, pid files.
+fresh_logs() {
+    rm -f "$APP"/sim/log/{pppd,dnsrelay,ifconfig,chargetimer,dialer}.log "$APP"/sim/log/options.* \
+          "$APP/sim/log/dialmon.out" "$APP/etc/ppp/ppp.stat"
+}
+
+daemon_pid() { cat "$APP/var/run/dialmon.pid" 2>/dev/null; }
+
+# The daemon's program path, as /proc inside the appliance shows it.
+daemon_alive() {
+    local pid
+    pid=$(daemon_pid) || return 1
+    [ -n "$pid" ] && inapp sh -c "tr '\\0' ' ' < /proc/$pid/cmdline" 2>/dev/null | grep -q dialmon
+}
+
+start_dialmon() {
+    inapp sh -c 'dialmon >>/sim/log/dialmon.out 2>&1'
+    wait_for 5 daemon_alive
+    # Its signal handlers are in place once the options are written.
+    wait_for 5 test -s "$APP/etc/ppp/options"
+}
+
+# Ends every dialmon of the appliance and what they left running.
+stop_dialmon() {
+    local pid
+    for pid in $(inapp ps -C dialmon -o pid= 2>/dev/null); do inapp kill -TERM "$pid" 2>/dev/null || true; done
+    wait_for 5 sh -c "! inapp ps -C dialmon -o pid= >/dev/null 2>&1"
+    # Whatever it left running (relay, timer, PPP daemon) goes too.
+    inapp sh -c 'for f in /var/run/*.pid; do [ -e "$f" ] && kill $(cat "$f"); done; true' 2>/dev/null || true
+    rm -f "$APP"/var/run/*.pid
+}
+
+# Puts a command line into the command file and wakes the daemon.
+send() {
+    printf '%s' "$1" > "$APP/etc/ppp/ppp.cmd"
+    inapp kill -USR1 "$(daemon_pid)"
+}
+
+# Shown when a test fails.
+show_state() {
+    echo "--- dialmon.out"; cat "$APP/sim/log/dialmon.out" 2>/dev/null
+    echo "--- pppd.log"; cat "$APP/sim/log/pppd.log" 2>/dev/null
+    echo "--- ppp.cmd: $(cat "$APP/etc/ppp/ppp.cmd" 2>/dev/null)"
+    echo "--- processes"; inapp ps -eo pid,ppid,stat,args 2>/dev/null
+}
+
+in_log() { grep -qx -- "$2" "$APP/sim/log/$1" 2>/dev/null; }
+status_is() {
+    [ "$(cat "$APP/etc/ppp/ppp.stat" 2>/dev/null)" = "$(printf 'com_status="%s"\nprog_status="%s"\ndial_status="%s"' "$@")" ]
+}
+# Processes of the appliance whose command line matches.
+running() { inapp ps -eo pid=,stat=,args= | grep -v grep | grep -q -- "$1"; }
+zombies() { inapp ps -eo stat= | grep -c '^Z' || true; }
