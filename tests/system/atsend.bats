@@ -42,22 +42,23 @@ lines_logged() { modem_log | wc -l; }
 }
 
 @test "ATZ at each speed: the raw line set-up the modem sees, and the echoed reply" {
-    check() {  # expected cflag, then atsend's arguments
-        local cflag=$1; shift
-        run --separate-stderr inapp atsend "$@"
-        [ "$status" -eq 0 ] && [ -z "$stderr" ]
-        [ "$output" = $'ATZ\nOK' ]
-        [ "$(last_command)" = "cmd=ATZ len=3 cflag=$cflag iflag=4 oflag=0 lflag=0 vmin=1 vtime=0" ]
-    }
-    check 800008b0 ATZ
-    check 800008bd -s 9600 ATZ
-    check 800008be -s 19200 ATZ
-    check 800008bf -s 38400 ATZ
-    check 800018b1 -s 57600 ATZ
-    check 800018b2 -s 115200 ATZ
-    check 800008b0 -s 2400 ATZ
-    check 800008b0 -s fast ATZ
-    check 800008b0 ATZ -s 9600
+    # Expected cflag, then atsend's arguments.
+    cases=("800008b0 ATZ" "800008bd -s 9600 ATZ" "800008be -s 19200 ATZ" "800008bf -s 38400 ATZ"
+           "800018b1 -s 57600 ATZ" "800018b2 -s 115200 ATZ" "800008b0 -s 2400 ATZ"
+           "800008b0 -s fast ATZ" "800008b0 ATZ -s 9600")
+    script=""
+    for c in "${cases[@]}"; do script+="atsend ${c#* }; echo \"<\$?>\"; "; done
+    before=$(lines_logged)
+    run --separate-stderr inapp sh -c "$script"
+    expected=""
+    for c in "${cases[@]}"; do expected+=$'ATZ\nOK\n<0>\n'; done
+    [ "$output" = "${expected%$'\n'}" ]
+    i=0
+    while read -r line; do
+        [ "$line" = "cmd=ATZ len=3 cflag=${cases[i]%% *} iflag=4 oflag=0 lflag=0 vmin=1 vtime=0" ]
+        i=$((i + 1))
+    done < <(modem_log | tail -n +"$((before + 1))")
+    [ "$i" -eq "${#cases[@]}" ]
 }
 
 @test "the line's own settings are put back" {
