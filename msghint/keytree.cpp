@@ -38,6 +38,13 @@ struct Tree {
     LitSlot* lits = nullptr;
     size_t litmask = 0;
     const KeyCord** records = nullptr;  // list order
+    // A node with one literal edge, no capture edge and no keyword ending
+    // in it just passes the text on. Its child is always the next node
+    // (the keyword that made it went on at once), so a chain of them reads
+    // as a run of bytes: run[i] is node i's literal, runlen[i] the number
+    // of pass-through nodes from i on.
+    unsigned char* run = nullptr;
+    int* runlen = nullptr;
     bool built = false;
 };
 
@@ -124,17 +131,55 @@ void addkeyword(const char* k, int rank) {
     if (rank < tree.nodes[node].ends) tree.nodes[node].ends = rank;
 }
 
-void walk(int node, const char* t, int& best) {
+void findruns() {
+    for (int i = tree.nnodes - 1; i >= 0; --i) {
+        const Node& n = tree.nodes[i];
+        const bool pass = n.lit_child != kNone && !n.more_lits && n.caps == kNone && n.ends == kNoRecord;
+        tree.run[i] = n.lit_byte;
+        tree.runlen[i] = pass ? 1 + (i + 1 < tree.nnodes ? tree.runlen[i + 1] : 0) : 0;
+    }
+}
+
+// What the walk carries: the best record so far with the captures that
+// its keyword made, and the captures on the way to the current node.
+struct Span {
+    const char* from;
+    const char* to;
+};
+struct Walk {
+    int best = kNoRecord;
+    int depth = 0;  // captures on the current way, at most kCaptureCount
+    int wondepth = 0;
+    Span way[kCaptureCount];
+    Span won[kCaptureCount];
+};
+
+void walk(int node, const char* t, Walk& w) {
     for (;;) {
+        if (const int len = tree.runlen[node]) {
+            // Nothing can end or branch inside a run; a mismatch (the
+            // text's end included) ends the walk here.
+            const unsigned char* r = tree.run + node;
+            for (int i = 0; i < len; ++i)
+                if (static_cast<unsigned char>(t[i]) != r[i]) return;
+            t += len;
+            node += len;
+        }
         const Node& n = tree.nodes[node];
-        if (n.best >= best) return;
-        if (n.ends < best) best = n.ends;
+        if (n.best >= w.best) return;
+        if (n.ends < w.best) {
+            w.best = n.ends;
+            w.wondepth = w.depth;
+            for (int i = 0; i < w.depth; ++i) w.won[i] = w.way[i];
+        }
         for (int e = n.caps; e != kNone; e = tree.caps[e].next) {
             const CapEdge& edge = tree.caps[e];
-            if (tree.nodes[edge.child].best >= best) continue;
+            if (tree.nodes[edge.child].best >= w.best) continue;
             const char* rest = edge.term ? std::strchr(t, edge.term) : nullptr;
             if (!rest) rest = t + std::strlen(t);
-            walk(edge.child, rest, best);
+            w.way[w.depth++] = {t, rest};
+            walk(edge.child, rest, w);
+            --w.depth;
         }
         if (!*t) return;
         node = findlit(node, static_cast<unsigned char>(*t));
@@ -158,7 +203,9 @@ bool buildkeytree() {
     tree.caps = static_cast<CapEdge*>(std::malloc((steps + 1) * sizeof(CapEdge)));
     tree.lits = static_cast<LitSlot*>(std::calloc(slots, sizeof(LitSlot)));
     tree.records = static_cast<const KeyCord**>(std::malloc((nrec + 1) * sizeof(KeyCord*)));
-    if (!tree.nodes || !tree.caps || !tree.lits || !tree.records) {
+    tree.run = static_cast<unsigned char*>(std::malloc(steps + 1));
+    tree.runlen = static_cast<int*>(std::malloc((steps + 1) * sizeof(int)));
+    if (!tree.nodes || !tree.caps || !tree.lits || !tree.records || !tree.run || !tree.runlen) {
         dropkeytree();
         return false;
     }
@@ -169,6 +216,7 @@ bool buildkeytree() {
         tree.records[rank] = rec;
         addkeyword(rec->keyword, rank);
     }
+    findruns();
     tree.built = true;
     return true;
 }
@@ -178,6 +226,8 @@ void dropkeytree() {
     std::free(tree.caps);
     std::free(tree.lits);
     std::free(tree.records);
+    std::free(tree.run);
+    std::free(tree.runlen);
     tree = Tree{};
 }
 
@@ -185,7 +235,16 @@ bool keytreebuilt() { return tree.built; }
 
 const KeyCord* findkeycord(const char* text) {
     if (!tree.built) return nullptr;
-    int best = kNoRecord;
-    walk(0, text, best);
-    return best == kNoRecord ? nullptr : tree.records[best];
+    Walk w;
+    walk(0, text, w);
+    if (w.best == kNoRecord) return nullptr;
+    // The winner's captures, kept as matchkeyword keeps them.
+    for (int i = 0; i < w.wondepth; ++i) {
+        size_t len = static_cast<size_t>(w.won[i].to - w.won[i].from);
+        if (len > kCaptureSize - 1) len = kCaptureSize - 1;
+        std::memcpy(strtmp[i], w.won[i].from, len);
+        strtmp[i][len] = '\0';
+    }
+    strtmpnum = w.wondepth;
+    return tree.records[w.best];
 }

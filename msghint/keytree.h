@@ -16,6 +16,6 @@ bool buildkeytree();
 void dropkeytree();
 bool keytreebuilt();
 
-// The first record in list order whose keyword matches text, or nullptr.
-// Sets no captures (searchkeycord does that for the winner).
+// The first record in list order whose keyword matches text, with
+// strtmpnum and strtmp set from it as matchkeyword would; nullptr if none.
 const KeyCord* findkeycord(const char* text);

@@ -87,11 +87,7 @@ int matchkeyword(const char* k, const char* t, char* const* cap) {
 }
 
 const KeyCord* searchkeycord(const char* text) {
-    if (keytreebuilt()) {
-        const KeyCord* rec = findkeycord(text);
-        if (rec) strtmpnum = matchkeyword(rec->keyword, text, strtmp);
-        return rec;
-    }
+    if (keytreebuilt()) return findkeycord(text);
     for (const KeyCord* rec = key_first; rec; rec = rec->next) {
         int n = matchkeyword(rec->keyword, text, strtmp);
         if (n >= 0) {
