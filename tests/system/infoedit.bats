@@ -5,7 +5,12 @@
 load helpers
 
 setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
+teardown_file() {
+    local root=$APP
+    appliance_down
+    # The partition's loop device goes with the appliance.
+    wait_for 5 sh -c "! losetup -a | grep -qF '$root/sim/state/'"
+}
 
 FACTORY='NAME="ap_01"
 GROUP="apnet"
@@ -143,4 +148,32 @@ umount /disk' ]
 can't write data." ]
     inapp umount /disk
     grep -qx 'ROUTER="YES"' "$APP/etc/apinfo"
+}
+
+@test "without a loop device the fake kernel answers the partition's mounts" {
+    local app2
+    app2=$(mktemp -d "${TMPDIR:-/tmp}/appliance.XXXXXX")
+    "$SIM" create "$app2" "$APPLIANCE_BUILD" >/dev/null
+    rm "$app2/sim/state/hda2.img"
+    "$SIM" start "$app2"
+    run "$SIM" run "$app2" infoedit -ROUTER YES
+    first=$status
+    "$SIM" run "$app2" mount -t ext2 /dev/hda2 /disk
+    run "$SIM" run "$app2" infoedit -ROUTER NO
+    "$SIM" stop "$app2"
+    log=$(cat "$app2/sim/fk/requests.log")
+    copy=$(cat "$app2/disk/apinfo")
+    settings=$(cat "$app2/etc/apinfo")
+    rm -rf "$app2"
+    [ "$first" -eq 0 ]
+    [ "$status" -eq 255 ]
+    [ "$output" = "mount:: Device or resource busy
+can't write data." ]
+    [ "$copy" = "$(printf '%s\n' "$FACTORY" | sed 's/^ROUTER=.*/ROUTER="YES"/')" ]
+    [ "$settings" = "$FACTORY" ]
+    [ "$log" = 'mount /dev/hda2 /disk ext2 0 ""
+umount /disk
+sync
+mount /dev/hda2 /disk ext2 0 "(null)"
+mount /dev/hda2 /disk ext2 0 ""' ]
 }

@@ -5,7 +5,12 @@
 load helpers
 
 setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
+teardown_file() {
+    local root=$APP
+    appliance_down
+    # The partition's loop device goes with the appliance.
+    wait_for 5 sh -c "! losetup -a | grep -qF '$root/sim/state/'"
+}
 
 LOCAL=var/lib/httpd/cgi-bin/setup/.htpasswd
 
@@ -68,6 +73,7 @@ sync' ]
     mv "$APP/var/lib/httpd/cgi-bin/setup" "$APP/var/lib/httpd/cgi-bin/away"
     run inapp pwreset x
     mv "$APP/var/lib/httpd/cgi-bin/away" "$APP/var/lib/httpd/cgi-bin/setup"
+    echo "status $status: $output"
     [ "$status" -eq 1 ]
     [ "$output" = "" ]
     [ ! -e "$APP/sim/fk/requests.log" ]

@@ -35,7 +35,7 @@ protected:
     int entries() {
         int n = 0;
         DIR* d = opendir(dir.c_str());
-        while (dirent* e = readdir(d))
+        while (dirent64* e = readdir64(d))
             if (e->d_name[0] != '.') ++n;
         closedir(d);
         return n;
