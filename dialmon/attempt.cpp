@@ -55,7 +55,11 @@ void attempt_dial(int n, int demand) {
     d.link.dial_status = n;
     write_status(d.link);
 
-    if (start_relay(d.dns) < 0) return;  // prog_status 1 stays: the next slot is tried
+    d.relay_child = start_relay(d.dns);
+    if (d.relay_child < 0) {
+        d.relay_child = 0;
+        return;  // prog_status 1 stays: the next slot is tried
+    }
     pid_t ppp = spawn_shell("/sbin/pppd");
     if (ppp > 0) wait_for_child(ppp);
 

@@ -66,6 +66,7 @@ bool reap_children(pid_t watched) {
         pid_t pid = waitpid(-1, nullptr, WNOHANG);
         if (pid <= 0) break;
         if (pid == watched) ended = true;
+        if (pid == the_daemon.relay_child) the_daemon.relay_child = 0;
     }
     return ended;
 }
@@ -244,6 +245,8 @@ void wait_for_child(pid_t pid) {
 void stop_relay_and_timer() {
     int pid = read_pid_file(kRelayPidPath);
     if (pid > 0) kill(pid, SIGTERM);
+    pid_t child = the_daemon.relay_child;
+    if (child > 0 && child != pid) kill(child, SIGTERM);
     pid = read_pid_file(kTimerPidPath);
     if (pid > 0) kill(pid, SIGTERM);
 }

@@ -35,6 +35,7 @@ struct Daemon {
     DialConfig cfg{};
     LinkStatus link;
     DnsServers dns{};
+    pid_t relay_child = 0;   // the DNS relay this daemon started, until reaped
 };
 
 extern Daemon the_daemon;
@@ -64,7 +65,9 @@ pid_t spawn_shell(const char* command);
 // until the child has really ended.
 void wait_for_child(pid_t pid);
 
-// Sends SIGTERM to the DNS relay and the charging timer, if they run.
+// Sends SIGTERM to the DNS relay and the charging timer, if they run (by
+// their pid files; the relay this daemon started also by its pid, since it
+// may not have written its pid file yet).
 void stop_relay_and_timer();
 
 int connect_loop();

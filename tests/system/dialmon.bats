@@ -66,12 +66,13 @@ teardown() {
     sleep 1.5
     [ ! -e "$APP/sim/log/pppd.log" ]
     daemon_alive
-    # A second signal while the first is handled is not lost and does not
-    # end the daemon.
-    printf 'test 1' > "$APP/etc/ppp/ppp.cmd"
-    inapp sh -c "kill -USR1 $(daemon_pid); kill -USR1 $(daemon_pid)"
-    wait_for 5 in_log pppd.log "dial1: started (unit 0, demand=no)"
+    # Signals in quick succession are neither lost nor fatal.
+    printf 'stop' > "$APP/etc/ppp/ppp.cmd"
+    inapp sh -c "kill -USR1 $(daemon_pid); kill -USR1 $(daemon_pid); kill -USR1 $(daemon_pid)"
+    sleep 0.5
     daemon_alive
+    send "test 1"
+    wait_for 5 in_log pppd.log "dial1: started (unit 0, demand=no)"
 }
 
 @test "restart becomes start: the command file says so and dialing begins" {
