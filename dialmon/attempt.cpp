@@ -44,11 +44,11 @@ pid_t start_relay(DnsServers& dns) {
 void attempt_dial(int n, int demand) {
     Daemon& d = the_daemon;
     stop_leftover_ppp();
-    read_settings(d.cfg);
-    const DialEntry* e = entry_of(d.cfg, n);
+    read_settings(dial_config);
+    const DialEntry* e = entry_of(dial_config, n);
     if (!e || e->phone[0] == '\0') return;
 
-    write_ppp_config(d.cfg, n, demand, d.dns);
+    write_ppp_config(dial_config, n, demand, d.dns);
     read_status(d.link);
     d.link.prog_status = 1;
     d.link.com_status = 0;

@@ -15,6 +15,7 @@
 #include "owned.h"
 
 Daemon the_daemon;
+DialConfig dial_config;
 
 namespace {
 
@@ -253,18 +254,18 @@ void stop_relay_and_timer() {
 
 int connect_loop() {
     Daemon& d = the_daemon;
-    DialSettings& s = d.cfg.settings;
+    DialSettings& s = dial_config.settings;
     d.dial_busy = kBusy;
     while (d.state == STATE_START) {
         nap(1);
-        read_settings(d.cfg);
+        read_settings(dial_config);
         if (s.router == 0) continue;
         read_status(d.link);
         if (d.link.com_status == 6) continue;  // dialing is held
 
         d.link.prog_status = 0;
         d.link.dial_status = 0;
-        write_ppp_config(d.cfg, s.dial1, 1, d.dns);
+        write_ppp_config(dial_config, s.dial1, 1, d.dns);
         write_status(d.link);
 
         for (auto slot : kTryOrder) {
@@ -287,8 +288,8 @@ int test_dial(int n) {
         d.state = STATE_IDLE;
         return 0;
     }
-    read_settings(d.cfg);
-    if (d.cfg.settings.router == 0) return 0;  // tried again a second later
+    read_settings(dial_config);
+    if (dial_config.settings.router == 0) return 0;  // tried again a second later
     d.dial_busy = kBusy;
     attempt_dial(n, 0);
     if (d.state == STATE_TEST) {
@@ -310,8 +311,8 @@ void run_daemon() {
     claim_pid_file();
     write_command_file("");
     Daemon& d = the_daemon;
-    read_settings(d.cfg);
-    write_ppp_config(d.cfg, 1, 1, d.dns);
+    read_settings(dial_config);
+    write_ppp_config(dial_config, 1, 1, d.dns);
 
     install(SIGTERM, on_sigterm, 0);
     install(SIGUSR1, on_sigusr1, SA_RESTART);

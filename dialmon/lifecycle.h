@@ -32,13 +32,13 @@ struct Daemon {
     DaemonState state = STATE_IDLE;
     int test_entry = 0;      // entry of the last "test n"
     int dial_busy = kNotBusy;  // kBusy while the connect loop or a test dial runs
-    DialConfig cfg{};
     LinkStatus link;
     DnsServers dns{};
     pid_t relay_child = 0;   // the DNS relay this daemon started, until reaped
 };
 
 extern Daemon the_daemon;
+extern DialConfig dial_config;  // apart from the_daemon: all zero at start, so it takes no file space
 
 // The state a command-file line asks for. Words are searched anywhere in the
 // line in the order restart, start, stop, test, exit; "test n" also sets
