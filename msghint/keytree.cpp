@@ -45,6 +45,7 @@ struct Tree {
     // of pass-through nodes from i on.
     unsigned char* run = nullptr;
     int* runlen = nullptr;
+    int rootlit[256];  // the root's literal edges, looked up on every line
     bool built = false;
 };
 
@@ -175,14 +176,16 @@ void walk(int node, const char* t, Walk& w) {
         for (int e = n.caps; e != kNone; e = tree.caps[e].next) {
             const CapEdge& edge = tree.caps[e];
             if (tree.nodes[edge.child].best >= w.best) continue;
-            const char* rest = edge.term ? std::strchr(t, edge.term) : nullptr;
-            if (!rest) rest = t + std::strlen(t);
+            // Fields are short: a plain loop beats a library call here.
+            const char* rest = t;
+            while (*rest && *rest != static_cast<char>(edge.term)) ++rest;
             w.way[w.depth++] = {t, rest};
             walk(edge.child, rest, w);
             --w.depth;
         }
         if (!*t) return;
-        node = findlit(node, static_cast<unsigned char>(*t));
+        node = node == 0 ? tree.rootlit[static_cast<unsigned char>(*t)]
+                         : findlit(node, static_cast<unsigned char>(*t));
         if (node == kNone) return;
         ++t;
     }
@@ -217,6 +220,7 @@ bool buildkeytree() {
         addkeyword(rec->keyword, rank);
     }
     findruns();
+    for (int c = 0; c < 256; ++c) tree.rootlit[c] = findlit(0, static_cast<unsigned char>(c));
     tree.built = true;
     return true;
 }

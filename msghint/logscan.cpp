@@ -104,11 +104,11 @@ LogFields splitlogline(const char* line) {
     return f;
 }
 
-void scanlog(int fd, FILE* out_file, size_t chunk) {
+bool scanlog(int fd, FILE* out_file, size_t chunk) {
     // Room for a block and for the unfinished line before it, which is
     // never 1024 characters or more: whole 1024s of it are dropped.
     char* buf = static_cast<char*>(std::malloc(chunk + kLineMax + 1));
-    if (!buf) return;
+    if (!buf) return false;
     Out out(out_file);
     size_t len = 0;
     for (;;) {
@@ -129,14 +129,15 @@ void scanlog(int fd, FILE* out_file, size_t chunk) {
         std::memmove(buf, p, len);
     }
     std::free(buf);
+    return true;
 }
 
 int readlogs(const char* path, FILE* out) {
     Fd fd(::open(path, O_RDONLY));
     if (!fd || !getcaptures()) return 0;
     buildkeytree();  // without it the list is searched one keyword at a time
-    scanlog(fd.get(), out, kReadChunk);
+    const bool read = scanlog(fd.get(), out, kReadChunk);
     dropkeytree();
     dropcaptures();
-    return 1;
+    return read ? 1 : 0;
 }

@@ -17,9 +17,11 @@ LogFields splitlogline(const char* line);
 
 // Reads the log file and prints "<stamp> : <answer>" for every line whose
 // message text matches a keyword. Returns 0 when the file cannot be opened
-// or the capture block cannot be had, else 1.
+// or the memory for the capture block or the read buffer cannot be had,
+// else 1.
 int readlogs(const char* path, FILE* out = stdout);
 
 // The same over an open descriptor, read in blocks of up to chunk bytes
 // (the block size changes nothing in the output). Captures must be set up.
-void scanlog(int fd, FILE* out, size_t chunk);
+// Returns false when the read buffer cannot be allocated.
+bool scanlog(int fd, FILE* out, size_t chunk);
