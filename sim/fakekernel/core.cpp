@@ -20,6 +20,7 @@ SocketHook* socket_hooks;
 MountHook* mount_hooks;
 IopermHook* ioperm_hooks;
 PathRoute* path_routes;
+OpenHook* open_hooks;
 
 const char* redirect(const char* path) {
     if (!path) return path;
@@ -29,6 +30,15 @@ const char* redirect(const char* path) {
             return r->target;
         }
     return path;
+}
+
+int hooked_open(const char* path, int flags, mode_t mode) {
+    if (!path || path[0] != '/') return kPass;
+    for (OpenHook* h = open_hooks; h; h = h->next) {
+        int rc = h->fn(path, flags, mode);
+        if (rc != kPass) return rc;
+    }
+    return kPass;
 }
 
 int raw_open(const char* path, int flags, mode_t mode) {
@@ -45,6 +55,7 @@ SockoptRoute::SockoptRoute(int l, int n, SockoptFn f) : level(l), name(n), fn(f)
 SocketHook::SocketHook(SocketFn f) : fn(f), next(socket_hooks) { socket_hooks = this; }
 MountHook::MountHook(MountFn m, UmountFn u) : mount(m), umount(u), next(mount_hooks) { mount_hooks = this; }
 IopermHook::IopermHook(IopermFn f) : fn(f), next(ioperm_hooks) { ioperm_hooks = this; }
+OpenHook::OpenHook(OpenFn f) : fn(f), next(open_hooks) { open_hooks = this; }
 PathRoute::PathRoute(const char* p, const char* t, RenderFn f) : path(p), target(t), next(path_routes), render(f) {
     path_routes = this;
 }
@@ -215,6 +226,8 @@ int ioperm(unsigned long from, unsigned long num, int on) {
             mode = va_arg(ap, mode_t);                                  \
             va_end(ap);                                                 \
         }                                                               \
+        int hooked = hooked_open(path, flags, mode);                    \
+        if (hooked != kPass) return hooked;                             \
         using Fn = int (*)(const char*, int, ...);                      \
         static Fn next = reinterpret_cast<Fn>(real(#name));             \
         return next(redirect(path), flags, mode);                       \
@@ -231,6 +244,8 @@ FK_OPEN(open64)
             mode = va_arg(ap, mode_t);                                  \
             va_end(ap);                                                 \
         }                                                               \
+        int hooked = hooked_open(path, flags, mode);                    \
+        if (hooked != kPass) return hooked;                             \
         using Fn = int (*)(int, const char*, int, ...);                 \
         static Fn next = reinterpret_cast<Fn>(real(#name));             \
         return next(dirfd, redirect(path), flags, mode);                \

@@ -63,6 +63,17 @@ struct IopermHook {
     IopermHook* next;
 };
 
+// Asked, in turn, for every open of an absolute path (open, open64, openat,
+// openat64) before the call goes on: answers with a descriptor, or -1 with
+// errno set, or kPass. How a device node of the appliance leads to a
+// simulated driver instead of the machine's own.
+using OpenFn = int (*)(const char* path, int flags, mode_t mode);
+struct OpenHook {
+    explicit OpenHook(OpenFn fn);
+    OpenFn fn;
+    OpenHook* next;
+};
+
 // Opening `path` (exactly that text) opens `target` instead: how chosen
 // /proc files of the appliance come from the simulator's files. A route
 // with a render function has it write `target` afresh before every open,
