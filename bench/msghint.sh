@@ -14,6 +14,8 @@ build=${1:?usage: bench/msghint.sh BUILD_DIR [WORK_DIR] [MEGABYTES]}
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 msghint=$(cd "$build" && pwd)/msghint/msghint
 [ -x "$msghint" ] || { echo "no $msghint: build the msghint target first" >&2; exit 2; }
+[ "$("$msghint" -x 2>/dev/null)" = "Option false." ] ||
+    { echo "$msghint does not run on this machine (a host build is needed)" >&2; exit 2; }
 megabytes=${3:-100}
 if [ -n "${2:-}" ]; then
     mkdir -p "$2"
@@ -33,13 +35,13 @@ needle='Failed password for'   # literal text of the keyword 'sshd[$]: Failed pa
 echo "log: $(stat -c %s "$work/messages") bytes, $(wc -l < "$work/messages") lines;" \
      "keywords: $(grep -c "^['\"]" "$work/logmsgs.conf") pairs"
 
-# Best of three runs of each, the file already in the page cache: the
+# Best of five runs of each, the file already in the page cache: the
 # elapsed time, and the processor time (user + system), which a busy
 # machine disturbs less. Prints "ELAPSED_MS CPU_MS".
 best() {
     local bw="" bc="" r u s w c
-    for _ in 1 2 3; do
-        read -r r u s < <( { TIMEFORMAT='%3R %3U %3S'; time "$@" > "$work/out" || [ $? -eq 1 ]; } 2>&1 )
+    for _ in 1 2 3 4 5; do
+        read -r r u s < <( { TIMEFORMAT='%3R %3U %3S'; time "$@" > "$work/out" 2> "$work/err" || [ $? -eq 1 ]; } 2>&1 )
         w=$(awk -v r="$r" 'BEGIN { printf "%d", r * 1000 }')
         c=$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%d", (u + s) * 1000 }')
         if [ -z "$bw" ] || [ "$w" -lt "$bw" ]; then bw=$w; fi
