@@ -15,7 +15,9 @@ lines_logged() { modem_log | wc -l; }
 
 @test "the command line: nothing, the usage text, and a command too long for the buffer" {
     run --separate-stderr inapp atsend
-    [ "$status" -eq 0 ] && [ -z "$output" ] && [ -z "$stderr" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
+    [ -z "$stderr" ]
     for args in "-s" "-s 9600"; do
         # shellcheck disable=SC2086
         run --separate-stderr inapp atsend $args
@@ -89,7 +91,8 @@ lines_logged() { modem_log | wc -l; }
     took=$(( ($(date +%s%N) - start) / 1000000 ))
     [ "$status" -eq 0 ]
     [ "$output" = $'ATX\nERROR' ]
-    [ "$took" -ge 3000 ] && [ "$took" -lt 5000 ]
+    [ "$took" -ge 3000 ]
+    [ "$took" -lt 5000 ]
 
     # Bytes for 1.5 s, then nothing: the wait starts again with each byte.
     start=$(date +%s%N)
@@ -97,7 +100,8 @@ lines_logged() { modem_log | wc -l; }
     took=$(( ($(date +%s%N) - start) / 1000000 ))
     [ "$status" -eq 0 ]
     [ "$output" = $'AT+DRIP\nDRIP...' ]
-    [ "$took" -ge 4500 ] && [ "$took" -lt 6500 ]
+    [ "$took" -ge 4500 ]
+    [ "$took" -lt 6500 ]
 }
 
 @test "a reply that fills the buffer ends the collection; what is left is not the next reply" {
@@ -121,6 +125,7 @@ lines_logged() { modem_log | wc -l; }
     mv "$APP/dev/modem" "$APP/dev/modem.away"
     run --separate-stderr inapp atsend ATZ
     mv "$APP/dev/modem.away" "$APP/dev/modem"
-    [ "$status" -eq 255 ] && [ -z "$output" ]
+    [ "$status" -eq 255 ]
+    [ -z "$output" ]
     [ "$stderr" = "/dev/modem: No such file or directory" ]
 }

@@ -50,7 +50,8 @@ OPTS
     echo 'dial1=up 100' > "$APP/sim/etc/pppd.conf"
     inapp setsid /sbin/pppd </dev/null >/dev/null 2>&1 &
     wait_for 10 test -e "$APP/sim/state/ppp0"
-    [ -e "$APP/var/run/ppp0.pid" ] && [ -e "$APP/var/run/timer.pid" ]
+    [ -e "$APP/var/run/ppp0.pid" ]
+    [ -e "$APP/var/run/timer.pid" ]
     inapp sh -c 'kill $(cat /var/run/ppp0.pid) $(cat /var/run/timer.pid)'
     wait_for 10 test ! -e "$APP/var/run/ppp0.pid"
     wait_for 10 test ! -e "$APP/var/run/timer.pid"
@@ -78,6 +79,7 @@ OPTS
     wait_for 10 sh -c "! pgrep -fx \"sleep 1234\" >/dev/null"
     ! grep -q " $root/" /proc/self/mountinfo
     run "$SIM" status "$root"
-    [ "$status" -ne 0 ] && [ "$output" = stopped ]
+    [ "$status" -ne 0 ]
+    [ "$output" = stopped ]
     rm -rf "$root"
 }
