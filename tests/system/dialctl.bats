@@ -19,25 +19,28 @@ fake_relay() {
     inapp sh -c 'sleep 60 >/dev/null 2>&1 & echo $! > /var/run/dnsrelay.pid' 2>/dev/null
 }
 relay_alive() { sleep 0.3; inapp kill -0 "$(cat "$APP/var/run/dnsrelay.pid")" 2>/dev/null; }
-relay_stopped() { wait_for 2 sh -c "! inapp kill -0 $(cat "$APP/var/run/dnsrelay.pid") 2>/dev/null"; }
+relay_stopped() { wait_for 2 gone "$(cat "$APP/var/run/dnsrelay.pid")"; }
 cmd_file() { cat "$APP/etc/ppp/ppp.cmd"; }
 usage="usage: dialctl start|stop|test n|restart|exit"
 
 @test "no word: usage; exit with no daemon: nothing at all" {
     run inapp dialctl
-    [ "$status" -eq 0 ] && [ "$output" = "$usage" ]
+    [ "$status" -eq 0 ]
+    [ "$output" = "$usage" ]
     printf 'stop' > "$APP/etc/ppp/ppp.cmd"
     run inapp dialctl exit
-    [ "$status" -eq 0 ] && [ -z "$output" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     [ "$(cmd_file)" = stop ]
-    ! inapp ps -C dialmon -o pid=
+    no_dialmon
 }
 
 @test "stop with no daemon starts /bin/dialmon, waits 3 seconds, writes and signals" {
     fake_relay
     local before=$SECONDS
     run inapp dialctl stop
-    [ "$status" -eq 0 ] && [ -z "$output" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     [ $((SECONDS - before)) -ge 3 ]
     daemon_alive
     [ "$(cmd_file)" = stop ]
@@ -78,15 +81,19 @@ usage="usage: dialctl start|stop|test n|restart|exit"
     inapp dialctl stop
     fake_relay
     run inapp dialctl test
-    [ "$status" -eq 0 ] && [ "$output" = "$usage" ]
+    [ "$status" -eq 0 ]
+    [ "$output" = "$usage" ]
     run inapp dialctl test 6
-    [ "$status" -eq 0 ] && [ -z "$output" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     run inapp dialctl test 0
-    [ "$status" -eq 0 ] && [ -z "$output" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     [ "$(cmd_file)" = stop ]
     relay_alive
     run inapp dialctl test 3
-    [ "$status" -eq 0 ] && [ -z "$output" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     [ "$(cmd_file)" = "test 3" ]
     relay_stopped
     fake_relay
@@ -97,7 +104,8 @@ usage="usage: dialctl start|stop|test n|restart|exit"
 @test "words are exact; a pid file naming another program counts as no daemon" {
     inapp dialctl stop
     run inapp dialctl START
-    [ "$status" -eq 0 ] && [ -z "$output" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     [ "$(cmd_file)" = stop ]
     # The running daemon ends; its pid file now names a live non-dialmon.
     inapp kill -TERM "$(daemon_pid)"
@@ -106,7 +114,8 @@ usage="usage: dialctl start|stop|test n|restart|exit"
     local other
     other=$(daemon_pid)
     run inapp dialctl startx
-    [ "$status" -eq 0 ] && [ -z "$output" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     daemon_alive
     [ "$(daemon_pid)" != "$other" ]
     inapp kill -0 "$other"
@@ -118,8 +127,9 @@ usage="usage: dialctl start|stop|test n|restart|exit"
     local pid
     pid=$(daemon_pid)
     run inapp dialctl exit
-    [ "$status" -eq 0 ] && [ -z "$output" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     [ "$(cmd_file)" = exit ]
     wait_for 3 sh -c "! test -e '$APP/var/run/dialmon.pid'"
-    ! inapp kill -0 "$pid" 2>/dev/null
+    gone "$pid"
 }

@@ -42,7 +42,7 @@ teardown() {
     pid=$(daemon_pid)
     send "nexity"
     wait_for 3 sh -c "! test -e '$APP/var/run/dialmon.pid'"
-    ! inapp kill -0 "$pid" 2>/dev/null
+    gone "$pid"
 }
 
 @test "SIGTERM ends it with the pid file removed" {
@@ -51,7 +51,7 @@ teardown() {
     pid=$(daemon_pid)
     inapp kill -TERM "$pid"
     wait_for 3 sh -c "! test -e '$APP/var/run/dialmon.pid'"
-    ! inapp kill -0 "$pid" 2>/dev/null
+    gone "$pid"
 }
 
 @test "words are matched in order; a bad test number or none means idle" {
@@ -92,7 +92,7 @@ teardown() {
     wait_for 5 sh -c "! test -e '$APP/var/run/dialmon.pid'"
     wait_for 5 daemon_alive
     [ "$(daemon_pid)" != "$first" ]
-    ! inapp kill -0 "$first" 2>/dev/null
+    gone "$first"
 }
 
 @test "a pid file naming another program: that program is left alone" {

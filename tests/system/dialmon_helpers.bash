@@ -47,7 +47,7 @@ start_dialmon() {
 stop_dialmon() {
     local pid
     for pid in $(inapp ps -C dialmon -o pid= 2>/dev/null); do inapp kill -TERM "$pid" 2>/dev/null || true; done
-    wait_for 5 sh -c "! inapp ps -C dialmon -o pid= >/dev/null 2>&1"
+    wait_for 5 no_dialmon
     # Whatever it left running (relay, timer, PPP daemon) goes too.
     inapp sh -c 'for f in /var/run/*.pid; do [ -e "$f" ] && kill $(cat "$f"); done; true' 2>/dev/null || true
     rm -f "$APP"/var/run/*.pid
@@ -66,6 +66,14 @@ show_state() {
     echo "--- ppp.cmd: $(cat "$APP/etc/ppp/ppp.cmd" 2>/dev/null)"
     echo "--- processes"; inapp ps -eo pid,ppid,stat,args 2>/dev/null
 }
+
+# The process of the appliance with this pid has ended (or never was).
+gone() { ! inapp kill -0 "$1" 2>/dev/null; }
+no_dialmon() { [ -z "$(inapp ps -C dialmon -o pid= 2>/dev/null)" ]; }
+
+# A negated command that fails the test when the command succeeds (a bare
+# "! cmd" never does).
+fails() { if "$@"; then return 1; fi; }
 
 in_log() { grep -qx -- "$2" "$APP/sim/log/$1" 2>/dev/null; }
 status_is() {
