@@ -25,14 +25,18 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
 @test "the key in front, the pairs, the length behind; the same key every run" {
     printf AB > "$APP/tmp/ab"
     run --separate-stderr inapp filemix e /tmp/ab /tmp/ab.mix
-    [ "$status" -eq 0 ] && [ -z "$output" ] && [ -z "$stderr" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
+    [ -z "$stderr" ]
     # random() unseeded gives the key 67 C6 69; A,B exchange the bits of
     # C6 and gain 6769.
     [ "$(hex "$APP/tmp/ab.mix")" = 67c669aaa902000000 ]
     inapp filemix encode /tmp/ab /tmp/ab.again
     cmp "$APP/tmp/ab.mix" "$APP/tmp/ab.again"
     run --separate-stderr inapp filemix decode-it /tmp/ab.mix /tmp/ab.out
-    [ "$status" -eq 0 ] && [ -z "$output" ] && [ -z "$stderr" ]
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
+    [ -z "$stderr" ]
     [ "$(cat "$APP/tmp/ab.out")" = AB ]
 }
 
@@ -52,15 +56,18 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
     echo keep > "$APP/tmp/dst"
     for op in e d; do
         run --separate-stderr inapp filemix "$op" /tmp/missing /tmp/dst
-        [ "$status" -eq 1 ] && [ -z "$output" ]
+        [ "$status" -eq 1 ]
+        [ -z "$output" ]
         [ "$stderr" = "can't open /tmp/missing" ]
         run --separate-stderr inapp filemix "$op" /tmp /tmp/dst
-        [ "$status" -eq 1 ] && [ "$stderr" = "can't open /tmp" ]
+        [ "$status" -eq 1 ]
+        [ "$stderr" = "can't open /tmp" ]
     done
     [ "$(cat "$APP/tmp/dst")" = keep ]
 
     run --separate-stderr inapp filemix e /tmp/dst /tmp/no/such/dir
-    [ "$status" -eq 1 ] && [ "$stderr" = "can't open /tmp/no/such/dir" ]
+    [ "$status" -eq 1 ]
+    [ "$stderr" = "can't open /tmp/no/such/dir" ]
 }
 
 @test "the source as destination, under any name, is refused untouched" {
@@ -69,12 +76,14 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
     ln -f "$APP/tmp/self" "$APP/tmp/self.hard"
     for dst in /tmp/self /tmp/self.link /tmp/self.hard /tmp/../tmp/self; do
         run --separate-stderr inapp filemix e /tmp/self "$dst"
-        [ "$status" -eq 1 ] && [ "$stderr" = "can't open $dst" ]
+        [ "$status" -eq 1 ]
+        [ "$stderr" = "can't open $dst" ]
     done
     inapp filemix e /tmp/self /tmp/self.mix
     cp "$APP/tmp/self.mix" "$APP/tmp/self.mix.orig"
     run --separate-stderr inapp filemix d /tmp/self.mix /tmp/self.mix
-    [ "$status" -eq 1 ] && [ "$stderr" = "can't open /tmp/self.mix" ]
+    [ "$status" -eq 1 ]
+    [ "$stderr" = "can't open /tmp/self.mix" ]
     [ "$(cat "$APP/tmp/self")" = precious ]
     cmp "$APP/tmp/self.mix" "$APP/tmp/self.mix.orig"
 }
@@ -83,7 +92,8 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
     echo keep > "$APP/tmp/dst"
     printf 'abcdef' > "$APP/tmp/short"
     run --separate-stderr inapp filemix d /tmp/short /tmp/dst
-    [ "$status" -eq 1 ] && [ "$stderr" = "/tmp/short: not a scrambled file" ]
+    [ "$status" -eq 1 ]
+    [ "$stderr" = "/tmp/short: not a scrambled file" ]
     [ "$(cat "$APP/tmp/dst")" = keep ]
 
     # Six bytes of data, but a stored length of 9.
@@ -91,7 +101,8 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
     inapp filemix e /tmp/six /tmp/six.mix
     printf '\x09' | dd of="$APP/tmp/six.mix" bs=1 seek=9 conv=notrunc status=none
     run --separate-stderr inapp filemix d /tmp/six.mix /tmp/six.out
-    [ "$status" -eq 1 ] && [ "$stderr" = "/tmp/six.mix: damaged file" ]
+    [ "$status" -eq 1 ]
+    [ "$stderr" = "/tmp/six.mix: damaged file" ]
     [ "$(cat "$APP/tmp/six.out")" = abcdef ]
 }
 

@@ -38,3 +38,12 @@ wait_for() {
         sleep 0.1
     done
 }
+
+# Fails when the command succeeds. (A bare "! cmd" line never fails a bats
+# test, and in "a && b" only b can.)
+refute() {
+    if "$@"; then
+        echo "unexpectedly succeeded: $*" >&2
+        return 1
+    fi
+}

@@ -82,7 +82,7 @@ ScriptAlias /cgi-bin/ /var/lib/httpd/cgi-bin/" ]
 umount /disk
 sync' ]
     # Nothing stays mounted and no temporary file is left beside the files.
-    ! inapp grep -q ' /disk ' /proc/mounts
+    refute inapp grep -q ' /disk ' /proc/mounts
     [ "$(ls "$APP/etc" | grep -c apinfo)" -eq 1 ]
     [ "$(ls -A "$APP/var/lib/httpd/conf")" = "httpd.conf" ]
 }
@@ -137,7 +137,7 @@ can't write data." ]
 can't write data." ]
     [ "$(cat "$APP/sim/fk/requests.log")" = 'mount /dev/hda2 /disk ext2 0 ""
 umount /disk' ]
-    ! inapp grep -q ' /disk ' /proc/mounts
+    refute inapp grep -q ' /disk ' /proc/mounts
     inapp sh -c 'mount -t ext2 /dev/hda2 /disk && rmdir /disk/apinfo && umount /disk'
 
     echo 16 > "$APP/sim/fk/refuse/umount"   # EBUSY

@@ -53,7 +53,7 @@ sync' ]
     [ "$status" -eq 0 ]
     entry_for "$APP/$LOCAL" 's3cret pass'
     [ "$(disk_htpasswd)" = "$(cat "$APP/$LOCAL")" ]
-    ! inapp grep -q ' /disk ' /proc/mounts
+    refute inapp grep -q ' /disk ' /proc/mounts
     [ "$(ls -A "$APP/var/lib/httpd/cgi-bin/setup")" = ".htpasswd" ]
 }
 
@@ -92,7 +92,7 @@ sync' ]
     [ "$output" = "" ]
     [ "$(cat "$APP/sim/fk/requests.log")" = 'mount /dev/hda2 /disk ext2 0 ""
 umount /disk' ]
-    ! inapp grep -q ' /disk ' /proc/mounts
+    refute inapp grep -q ' /disk ' /proc/mounts
     inapp sh -c 'mount -t ext2 /dev/hda2 /disk && rmdir /disk/.htpasswd && umount /disk'
 
     echo 16 > "$APP/sim/fk/refuse/umount"

@@ -77,7 +77,7 @@ OPTS
     wait_for 10 pgrep -fx "sleep 1234" >/dev/null
     "$SIM" stop "$root"
     wait_for 10 sh -c "! pgrep -fx \"sleep 1234\" >/dev/null"
-    ! grep -q " $root/" /proc/self/mountinfo
+    refute grep -q " $root/" /proc/self/mountinfo
     run "$SIM" status "$root"
     [ "$status" -ne 0 ]
     [ "$output" = stopped ]
