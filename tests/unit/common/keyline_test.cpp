@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "scratch_file.h"
+
 #include <cstdio>
 #include <string>
 
@@ -66,28 +68,7 @@ TEST(ForEachSetting, LongLineIsReadAsPieces) {
     EXPECT_EQ(seen, "b:tail;c:3;");
 }
 
-class StatusFile : public ::testing::Test {
-protected:
-    char path[64] = "/tmp/linkstatusXXXXXX";
-    void SetUp() override {
-        int fd = mkstemp(path);
-        ASSERT_GE(fd, 0);
-        close(fd);
-    }
-    void TearDown() override { std::remove(path); }
-    void put(const char* text) {
-        FILE* f = std::fopen(path, "w");
-        std::fputs(text, f);
-        std::fclose(f);
-    }
-    std::string get() {
-        std::string s;
-        FILE* f = std::fopen(path, "r");
-        for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
-        std::fclose(f);
-        return s;
-    }
-};
+using StatusFile = ScratchFile;
 
 TEST_F(StatusFile, ReadsAnyOrderKeepsAbsentValues) {
     put("junk=\"9\"\ndial_status=\"3\"\n\ncom_status=\"6\"\n");

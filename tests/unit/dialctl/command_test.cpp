@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "scratch_file.h"
+
 #include <cstdio>
 #include <string>
 #include <csignal>
@@ -10,28 +12,7 @@
 
 namespace {
 
-class CommandFile : public ::testing::Test {
-protected:
-    char path[64] = "/tmp/pppcmdXXXXXX";
-    void SetUp() override {
-        int fd = mkstemp(path);
-        ASSERT_GE(fd, 0);
-        close(fd);
-    }
-    void TearDown() override { std::remove(path); }
-    void put(const char* text) {
-        FILE* f = std::fopen(path, "w");
-        std::fputs(text, f);
-        std::fclose(f);
-    }
-    std::string get() {
-        std::string s;
-        FILE* f = std::fopen(path, "r");
-        for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
-        std::fclose(f);
-        return s;
-    }
-};
+using CommandFile = ScratchFile;
 
 TEST_F(CommandFile, EveryCodeIsWrittenWithoutNewlineAndReadBack) {
     const char* words[] = {"", "start", "stop", "test 1", "test 2", "test 3",
