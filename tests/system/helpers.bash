@@ -19,12 +19,31 @@ appliance_up() {
 appliance_down() {
     [ -n "${APP:-}" ] || return 0
     "$SIM" stop "$APP"
-    # Nothing of the appliance may stay mounted.
+    # Nothing of the appliance may stay behind: no mount, no loop device,
+    # no process living in its root.
     if grep -q " $APP/" /proc/self/mountinfo; then
         echo "mounts left behind under $APP" >&2
         return 1
     fi
+    if ! wait_for 5 no_loop_device_of "$APP"; then
+        echo "loop device left behind for $APP" >&2
+        return 1
+    fi
+    if ! wait_for 5 no_process_in "$APP"; then
+        echo "processes left behind in $APP" >&2
+        return 1
+    fi
     rm -rf "$APP"
+}
+
+no_loop_device_of() { ! losetup -a | grep -qF "$1/"; }
+
+no_process_in() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/root" 2>/dev/null)" = "$1" ] && return 1
+    done
+    return 0
 }
 
 inapp() { "$SIM" run "$APP" "$@"; }
