@@ -83,3 +83,24 @@ OPTS
     [ "$output" = stopped ]
     rm -rf "$root"
 }
+
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+
+@test "without root: the appliance runs in an unprivileged user namespace" {
+    as_nobody unshare --user --map-root-user true 2>/dev/null || skip "no unprivileged user namespaces here"
+    as_nobody test -x "$APPLIANCE_BUILD/sim/nsinit" || skip "the build is not readable by other users"
+    as_nobody test -r "$SIM" || skip "the sources are not readable by other users"
+    local root
+    root=$(mktemp -d)
+    chown 65534:65534 "$root"
+    as_nobody "$SIM" create "$root" "$APPLIANCE_BUILD" >/dev/null
+    as_nobody "$SIM" start "$root"
+    run as_nobody "$SIM" run "$root" sh -c 'id -u; cat /proc/1/cmdline; echo; dialstat -s com 6; dialstat com'
+    as_nobody "$SIM" stop "$root"
+    refute grep -q " $root/" /proc/self/mountinfo
+    rm -rf "$root"
+    [ "${lines[0]}" = 0 ]
+    [ "${lines[1]}" = "/sim/bin/nsinit" ]
+    [ "${lines[2]}" = "can't open /etc/ppp/ppp.stat" ]
+    [ "${lines[3]}" = 6 ]
+}
