@@ -43,27 +43,28 @@ struct EntryKey {
     const char* key;
     Kind kind;
     char (DialEntry::*text)[kTextSize];
+    Quoting quoting;  // of a text
     std::int32_t DialEntry::*number;
     std::uint8_t (DialEntry::*address)[4];
     std::int32_t DialEntry::*address_set;
 };
 
-constexpr EntryKey text(const char* key, char (DialEntry::*field)[kTextSize]) {
-    return {key, Kind::Text, field, nullptr, nullptr, nullptr};
+constexpr EntryKey text(const char* key, char (DialEntry::*field)[kTextSize], Quoting q) {
+    return {key, Kind::Text, field, q, nullptr, nullptr, nullptr};
 }
 constexpr EntryKey number(const char* key, std::int32_t DialEntry::*field) {
-    return {key, Kind::Number, nullptr, field, nullptr, nullptr};
+    return {key, Kind::Number, nullptr, Quoting::none, field, nullptr, nullptr};
 }
 constexpr EntryKey address(const char* key, std::uint8_t (DialEntry::*field)[4],
                            std::int32_t DialEntry::*set) {
-    return {key, Kind::Address, nullptr, nullptr, field, set};
+    return {key, Kind::Address, nullptr, Quoting::none, nullptr, field, set};
 }
 
 constexpr EntryKey kEntryKeys[] = {
-    text("name", &DialEntry::name),
-    text("phone", &DialEntry::phone),
-    text("user", &DialEntry::user),
-    text("password", &DialEntry::password),
+    text("name", &DialEntry::name, Quoting::none),
+    text("phone", &DialEntry::phone, Quoting::dialer_plain),
+    text("user", &DialEntry::user, Quoting::double_quotes),
+    text("password", &DialEntry::password, Quoting::double_quotes),
     number("auth", &DialEntry::auth),
     number("redial", &DialEntry::redial),
     number("idle_packet", &DialEntry::idle_packet),
@@ -91,10 +92,16 @@ void apply_conf(DialSettings& s, const char* key, const char* value) {
         if (std::strcmp(key, k.key) != 0) continue;
         if (k.number)
             s.*k.number = to_int(value);
-        else
+        else if (fits_quoting(value, Quoting::dialer_escaped))
             copy_escaped(s.*k.modem, value);
         return;
     }
+}
+
+void apply_apinfo(DialSettings& s, const char* key, const char* value) {
+    // An address that does not scan keeps the previous one.
+    if (std::strcmp(key, "IP") == 0) scan_address(value, s.ip);
+    if (std::strcmp(key, "ROUTER") == 0) s.router = std::strcmp(value, "YES") == 0 ? 1 : 0;
 }
 
 void apply_entry(DialEntry& e, const char* key, const char* value) {
@@ -102,7 +109,7 @@ void apply_entry(DialEntry& e, const char* key, const char* value) {
         if (std::strcmp(key, k.key) != 0) continue;
         switch (k.kind) {
         case Kind::Text:
-            std::snprintf(e.*k.text, kTextSize, "%s", value);
+            if (fits_quoting(value, k.quoting)) std::snprintf(e.*k.text, kTextSize, "%s", value);
             break;
         case Kind::Number:
             e.*k.number = to_int(value);
@@ -121,6 +128,26 @@ void apply_entry(DialEntry& e, const char* key, const char* value) {
 }
 
 }  // namespace
+
+bool fits_quoting(const char* text, Quoting q) {
+    switch (q) {
+    case Quoting::none:
+        return true;
+    case Quoting::double_quotes: {
+        if (std::strchr(text, '"')) return false;
+        // Backslashes pair up from the end; an odd one out would escape
+        // the closing double quote.
+        std::size_t n = std::strlen(text), trailing = 0;
+        while (trailing < n && text[n - 1 - trailing] == '\\') ++trailing;
+        return trailing % 2 == 0;
+    }
+    case Quoting::dialer_plain:
+        return !std::strpbrk(text, "\"'\\");
+    case Quoting::dialer_escaped:
+        return !std::strpbrk(text, "\"'");
+    }
+    return false;
+}
 
 DialEntry* entry_of(DialConfig& cfg, int n) {
     return valid_entry(n) ? &cfg.entries[n - 1] : nullptr;
@@ -155,45 +182,54 @@ int apply_setting(DialConfig& cfg, const char* key, const char* value, int n) {
     return 0;
 }
 
-int read_settings(DialConfig& cfg, const SettingsFiles& files) {
-    {
-        File f(files.apinfo, "re");
-        if (!f) {
-            std::printf("can't open %s\n", files.apinfo);
-            return -1;
-        }
-        DialSettings& s = cfg.settings;
-        for_each_setting(f.get(), [&s](const char* key, const char* value) {
-            // An address that does not scan keeps the previous one.
-            if (std::strcmp(key, "IP") == 0) scan_address(value, s.ip);
-            if (std::strcmp(key, "ROUTER") == 0) s.router = std::strcmp(value, "YES") == 0 ? 1 : 0;
-        });
-    }
-    {
-        File f(files.ppp_conf, "re");
-        if (!f) {
-            std::printf("can't open %s\n", files.ppp_conf);
-            return -1;
-        }
-        for_each_setting(f.get(), [&cfg](const char* key, const char* value) {
-            apply_setting(cfg, key, value, 0);
-        });
-    }
-    for (int n = 1; n <= kEntries; ++n) {
-        DialEntry& e = cfg.entries[n - 1];
+int read_settings_file(DialConfig& cfg, std::FILE* f, int n) {
+    // The lines go into a copy, which counts only once the whole file is read.
+    DialConfig next = cfg;
+    if (DialEntry* e = entry_of(next, n)) {
         // The DNS flags say whether this read found the addresses.
-        e.pridns_set = 0;
-        e.secdns_set = 0;
+        e->pridns_set = 0;
+        e->secdns_set = 0;
+    }
+    for_each_setting(f, [&next, n](const char* key, const char* value) {
+        if (n == kSettingsFile)
+            apply_apinfo(next.settings, key, value);
+        else
+            apply_setting(next, key, value, n);
+    });
+    if (std::ferror(f)) return -1;
+    cfg = next;
+    return 0;
+}
+
+namespace {
+
+int read_file(DialConfig& cfg, const char* path, int n) {
+    File f(path, "re");
+    if (!f) {
+        // A dial file that is gone has no addresses.
+        if (DialEntry* e = entry_of(cfg, n)) {
+            e->pridns_set = 0;
+            e->secdns_set = 0;
+        }
+        std::printf("can't open %s\n", path);
+        return -1;
+    }
+    if (read_settings_file(cfg, f.get(), n) != 0) {
+        std::printf("can't read %s\n", path);
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int read_settings(DialConfig& cfg, const SettingsFiles& files) {
+    if (read_file(cfg, files.apinfo, kSettingsFile) != 0) return -1;
+    if (read_file(cfg, files.ppp_conf, 0) != 0) return -1;
+    for (int n = 1; n <= kEntries; ++n) {
         char path[256];
         std::snprintf(path, sizeof path, files.dial_format, n);
-        File f(path, "re");
-        if (!f) {
-            std::printf("can't open %s\n", path);
-            return -1;
-        }
-        for_each_setting(f.get(), [&cfg, n](const char* key, const char* value) {
-            apply_setting(cfg, key, value, n);
-        });
+        if (read_file(cfg, path, n) != 0) return -1;
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 // every dialing pass reads the files again.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 
 constexpr int kEntries = 5;         // dial entries 1..5
 constexpr int kTextSize = 128;      // name, phone, user, password
@@ -67,6 +68,24 @@ constexpr bool valid_entry(int n) { return n >= 1 && n <= kEntries; }
 DialEntry* entry_of(DialConfig& cfg, int n);
 const DialEntry* entry_of(const DialConfig& cfg, int n);
 
+// Where a dial setting's text is written in the PPP daemon's files, and so
+// what would end its quoting there. The PPP daemon reads a backslash inside
+// double quotes as an escape; the connect line is run by a shell, with the
+// dial script's arguments between apostrophes.
+enum class Quoting {
+    none,            // name: stored only
+    double_quotes,   // user, password: "text"; no double quote, and no
+                     // backslash left over to escape the closing one
+    dialer_plain,    // phone: raw in the connect line; no double quote,
+                     // apostrophe or backslash
+    dialer_escaped,  // modem strings: backslashes escaped (copy_escaped);
+                     // no double quote or apostrophe
+};
+
+// True when the text can be written where `q` says without ending its
+// quoting. A text that cannot is refused when read: the previous value stays.
+bool fits_quoting(const char* text, Quoting q);
+
 // Copies a modem string doubling every backslash twice (one becomes four).
 // Returns -1 and leaves dst alone when the source has 128 characters or more
 // or its escaped form would not fit dst.
@@ -76,6 +95,13 @@ int copy_escaped(char (&dst)[kModemSize], const char* src);
 // and other entry numbers do nothing. Returns 0.
 int apply_setting(DialConfig& cfg, const char* key, const char* value, int n);
 
+// Applies every line of one open file: the settings file (n =
+// kSettingsFile), ppp.conf (n = 0) or dial file n (1..5, whose DNS flags are
+// cleared first). Returns 0, or -1 after a read error: then nothing in cfg
+// has changed.
+constexpr int kSettingsFile = -1;
+int read_settings_file(DialConfig& cfg, std::FILE* f, int n);
+
 struct SettingsFiles {
     const char* apinfo = "/etc/apinfo";
     const char* ppp_conf = "/etc/ppp/ppp.conf";
@@ -84,5 +110,6 @@ struct SettingsFiles {
 
 // Reads the settings file, ppp.conf and the five dial files in that order.
 // Returns 0, or -1 after "can't open <path>" at the first file that does not
-// open (the later files are not read; values read so far stay).
+// open or "can't read <path>" at the first that fails while being read (the
+// later files are not read; values read so far stay).
 int read_settings(DialConfig& cfg, const SettingsFiles& files = SettingsFiles{});

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "settings.h"
@@ -83,7 +86,7 @@ TEST_F(ApplySetting, KeysBelongToTheirOwnTableOnly) {
 TEST_F(ApplySetting, DialFileKeysAndConversions) {
     apply_setting(cfg, "name", "office", 3);
     apply_setting(cfg, "phone", "0123", 3);
-    apply_setting(cfg, "user", "u\"x", 3);
+    apply_setting(cfg, "user", "u'x", 3);
     apply_setting(cfg, "password", "pw", 3);
     apply_setting(cfg, "auth", "2", 3);
     apply_setting(cfg, "redial", " -3x", 3);
@@ -95,7 +98,7 @@ TEST_F(ApplySetting, DialFileKeysAndConversions) {
     const DialEntry& e = cfg.entries[2];
     EXPECT_STREQ(e.name, "office");
     EXPECT_STREQ(e.phone, "0123");
-    EXPECT_STREQ(e.user, "u\"x");
+    EXPECT_STREQ(e.user, "u'x");
     EXPECT_STREQ(e.password, "pw");
     EXPECT_EQ(e.auth, 2);
     EXPECT_EQ(e.redial, -3);
@@ -120,6 +123,60 @@ TEST_F(ApplySetting, LongModemStringKeepsThePreviousValue) {
     apply_setting(cfg, "dial_com", "ATDP", 0);
     apply_setting(cfg, "dial_com", std::string(100, '\\').c_str(), 0);
     EXPECT_STREQ(cfg.settings.dial_com, "ATDP");
+}
+
+// The text field that a key fills.
+const char* field(const DialConfig& cfg, const char* key, int n) {
+    const DialEntry& e = cfg.entries[n > 0 ? n - 1 : 0];
+    const std::string k = key;
+    if (k == "init_com") return cfg.settings.init_com;
+    if (k == "dial_com") return cfg.settings.dial_com;
+    if (k == "name") return e.name;
+    if (k == "phone") return e.phone;
+    if (k == "user") return e.user;
+    return e.password;
+}
+
+TEST_F(ApplySetting, TextsThatWouldEndTheirQuotingAreRefused) {
+    // Each row first sets "before", then tries the value: what is stored
+    // afterwards (modem strings escaped).
+    struct Row {
+        const char* key;
+        int n;
+        const char* value;
+        const char* stored;
+    } rows[] = {
+        // user and password are written between double quotes.
+        {"user", 2, "o'brien\\x", "o'brien\\x"},
+        {"user", 2, "ab\\\\", "ab\\\\"},  // the two pair up
+        {"user", 2, "u\"x", "before"},
+        {"user", 2, "\"", "before"},
+        {"user", 2, "ab\\", "before"},          // would escape the closing quote
+        {"user", 2, "ab\\\\\\", "before"},
+        {"password", 5, "p'w\\d#$", "p'w\\d#$"},
+        {"password", 5, "pw\" x", "before"},
+        {"password", 5, "pw\\", "before"},
+        // The phone number stands raw in the shell's connect line.
+        {"phone", 1, "0121,*70#;-(x)", "0121,*70#;-(x)"},
+        {"phone", 1, "0121'; id > /tmp/x; '", "before"},
+        {"phone", 1, "0121\\", "before"},
+        {"phone", 1, "01\"21", "before"},
+        // Modem strings too, with their backslashes escaped.
+        {"init_com", 0, "AT\\N3&F", "AT\\\\\\\\N3&F"},
+        {"init_com", 0, "AT'x", "before"},
+        {"init_com", 0, "AT\"x", "before"},
+        {"dial_com", 0, "ATDT\\", "ATDT\\\\\\\\"},
+        {"dial_com", 0, "ATDT'; reboot; '", "before"},
+        {"dial_com", 0, "ATDT\"", "before"},
+        // The name is written nowhere.
+        {"name", 3, "a\"b'c\\", "a\"b'c\\"},
+    };
+    for (const Row& r : rows) {
+        DialConfig c{};
+        apply_setting(c, r.key, "before", r.n);
+        EXPECT_EQ(apply_setting(c, r.key, r.value, r.n), 0);
+        EXPECT_STREQ(field(c, r.key, r.n), r.stored) << r.key << "=" << r.value;
+    }
 }
 
 // The files of read_settings in a scratch directory.
@@ -214,6 +271,91 @@ TEST_F(ReadSettings, MissingFileStopsTheRead) {
     std::remove(apinfo.c_str());
     EXPECT_EQ(read(&printed), -1);
     EXPECT_EQ(printed, "can't open " + apinfo + "\n");
+}
+
+TEST_F(ReadSettings, AFileThatFailsWhileBeingReadStopsTheReadAndChangesNothing) {
+    for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"old" + std::to_string(n) + "\"\npridns=\"1.2.3.4\"\n");
+    read();
+    // A directory opens, but every read of it fails.
+    std::remove(dial(2).c_str());
+    ASSERT_EQ(mkdir(dial(2).c_str(), 0700), 0);
+    for (int n = 1; n <= 5; ++n)
+        if (n != 2) put(dial(n), "phone=\"new" + std::to_string(n) + "\"\n");
+    std::string printed;
+    EXPECT_EQ(read(&printed), -1);
+    EXPECT_EQ(printed, "can't read " + dial(2) + "\n");
+    EXPECT_STREQ(cfg.entries[0].phone, "new1");
+    EXPECT_STREQ(cfg.entries[1].phone, "old2");
+    EXPECT_EQ(cfg.entries[1].pridns_set, 1);  // not even its flags change
+    EXPECT_STREQ(cfg.entries[2].phone, "old3");
+    rmdir(dial(2).c_str());
+
+    put(dial(2), "");
+    put(ppp_conf, "speed=\"9600\"\n");
+    read();
+    std::remove(ppp_conf.c_str());
+    ASSERT_EQ(mkdir(ppp_conf.c_str(), 0700), 0);
+    put(dial(1), "phone=\"newer1\"\n");
+    EXPECT_EQ(read(&printed), -1);
+    EXPECT_EQ(printed, "can't read " + ppp_conf + "\n");
+    EXPECT_EQ(cfg.settings.speed, 9600);
+    EXPECT_STREQ(cfg.entries[0].phone, "new1");
+    rmdir(ppp_conf.c_str());
+}
+
+// A stream that gives `text` and then fails, as a disk with a bad block does.
+FILE* failing_after(const char* text) {
+    struct Source {
+        std::string text;
+        std::size_t pos;
+    };
+    cookie_io_functions_t io{};
+    io.read = [](void* c, char* buf, size_t size) -> ssize_t {
+        Source* s = static_cast<Source*>(c);
+        if (s->pos == s->text.size()) {
+            errno = EIO;
+            return -1;
+        }
+        size_t n = std::min(size, s->text.size() - s->pos);
+        std::memcpy(buf, s->text.data() + s->pos, n);
+        s->pos += n;
+        return static_cast<ssize_t>(n);
+    };
+    io.close = [](void* c) {
+        delete static_cast<Source*>(c);
+        return 0;
+    };
+    return fopencookie(new Source{text, 0}, "r", io);
+}
+
+TEST(ReadSettingsFile, AReadErrorKeepsEveryValueAsItWas) {
+    DialConfig cfg{};
+    cfg.settings.ip[0] = 10;
+    cfg.settings.speed = 9600;
+    cfg.entries[3].pridns_set = 1;
+    std::snprintf(cfg.entries[3].phone, kTextSize, "0121");
+    const DialConfig before = cfg;
+    struct Row {
+        int n;
+        const char* text;
+    } rows[] = {
+        {kSettingsFile, "IP=\"192.168.0.1\"\nROUTER=\"YES\"\n"},
+        {0, "speed=\"115200\"\ndial1=\"4\"\ninit_com=\"ATZ\"\n"},
+        {4, "phone=\"999\"\nauth=\"2\"\nsecdns=\"1.1.1.1\"\n"},
+    };
+    for (const Row& r : rows) {
+        FILE* f = failing_after(r.text);
+        EXPECT_EQ(read_settings_file(cfg, f, r.n), -1) << r.text;
+        std::fclose(f);
+        EXPECT_EQ(std::memcmp(&cfg, &before, sizeof cfg), 0) << r.text;
+    }
+    // The same text read to its end is taken.
+    FILE* f = fmemopen(const_cast<char*>(rows[2].text), std::strlen(rows[2].text), "r");
+    EXPECT_EQ(read_settings_file(cfg, f, 4), 0);
+    std::fclose(f);
+    EXPECT_STREQ(cfg.entries[3].phone, "999");
+    EXPECT_EQ(cfg.entries[3].pridns_set, 0);
+    EXPECT_EQ(cfg.entries[3].secdns_set, 1);
 }
 
 }  // namespace
