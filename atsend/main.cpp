@@ -11,7 +11,7 @@
 namespace {
 
 constexpr useconds_t kSettleTime = 200000;   // after the line set-up
-constexpr timeval kSilence = {3, 0};         // the modem has said all
+constexpr int kSilenceMs = 3000;             // the modem has said all
 
 Reply buffer;
 char printed[kReplySize + 1];
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     usleep(kSettleTime);
     send_command(modem, buffer);
 
-    if (collect_reply(modem.fd, buffer, kSilence) == Collected::select_failed) {
+    if (collect_reply(modem.fd, buffer, kSilenceMs) == Collected::wait_failed) {
         fprintf(stderr, "select error\n");
         return -1;
     }

@@ -1,7 +1,7 @@
 #include "modem.h"
 
 #include <fcntl.h>
-#include <sys/select.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -37,15 +37,13 @@ void send_command(const Modem& m, const Reply& buf) {
     (void)ignored;
 }
 
-Collected collect_reply(int fd, Reply& buf, timeval silence) {
+Collected collect_reply(int fd, Reply& buf, int silence_ms) {
     clear(buf);
     for (;;) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(fd, &readable);
-        timeval wait = silence;  // select may change it
-        const int ready = select(fd + 1, &readable, nullptr, nullptr, &wait);
-        if (ready < 0) return Collected::select_failed;
+        // poll, not select: the line may be any descriptor, 1024 and above too.
+        pollfd line = {fd, POLLIN, 0};
+        const int ready = poll(&line, 1, silence_ms);
+        if (ready < 0 || (line.revents & POLLNVAL)) return Collected::wait_failed;
         if (ready == 0 || full(buf)) return Collected::done;
         const ssize_t n = read(fd, tail(buf), room(buf));
         // End of file or an error: nothing more will come.

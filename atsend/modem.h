@@ -1,6 +1,5 @@
 // The modem line: its set-up and restore, and the exchange on it.
 #pragma once
-#include <sys/time.h>
 #include <termios.h>
 
 #include "reply.h"
@@ -24,8 +23,9 @@ void close_modem(Modem& m);
 // Writes the buffer's text in one call.
 void send_command(const Modem& m, const Reply& buf);
 
-enum class Collected { done, select_failed };
+enum class Collected { done, wait_failed };
 
 // Reads the reply into `buf` until it holds the OK marker, the line has
-// been silent for `silence`, the buffer is full, or a read gives nothing.
-Collected collect_reply(int fd, Reply& buf, timeval silence);
+// been silent for `silence_ms` milliseconds, the buffer is full, or a read
+// gives nothing. wait_failed when the wait itself fails (a bad descriptor).
+Collected collect_reply(int fd, Reply& buf, int silence_ms);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,10 +95,10 @@ struct Collection {
     double seconds;
 };
 
-Collection collect(FakeModem m, timeval silence) {
+Collection collect(FakeModem m, int silence_ms) {
     Reply buf;
     auto start = std::chrono::steady_clock::now();
-    Collected r = collect_reply(m.ours, buf, silence);
+    Collected r = collect_reply(m.ours, buf, silence_ms);
     std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(std::strlen(buf.text), buf.length);
     close(m.ours);
@@ -106,7 +107,7 @@ Collection collect(FakeModem m, timeval silence) {
     return {r, std::string(buf.text, buf.length), took.count()};
 }
 
-constexpr timeval kShortSilence = {0, 400000};
+constexpr int kShortSilence = 400;  // ms
 
 TEST(Collect, PiecesAreJoinedAndTheMarkerIsFoundAcrossReads) {
     // The modem keeps the line open for long after: only the marker can
@@ -133,7 +134,7 @@ TEST(Collect, SilenceIsCountedFromTheLastByte) {
 }
 
 TEST(Collect, AnEndOfTheLineStopsTheCollectionAtOnce) {
-    Collection c = collect(start_modem({"\r\nNO CARRIER\r\n"}, 0, 0), {3, 0});
+    Collection c = collect(start_modem({"\r\nNO CARRIER\r\n"}, 0, 0), 3000);
     EXPECT_EQ(c.result, Collected::done);
     EXPECT_EQ(c.text, "\r\nNO CARRIER\r\n");
     EXPECT_LT(c.seconds, 2.0);
@@ -141,16 +142,37 @@ TEST(Collect, AnEndOfTheLineStopsTheCollectionAtOnce) {
 
 TEST(Collect, AFullBufferEndsTheCollection) {
     std::string flood(kReplySize + 500, 'x');
-    Collection c = collect(start_modem({flood, "\r\nOK\r\n"}, 0, 3000), {3, 0});
+    Collection c = collect(start_modem({flood, "\r\nOK\r\n"}, 0, 3000), 3000);
     EXPECT_EQ(c.text, std::string(kReplySize, 'x'));
     EXPECT_LT(c.seconds, 2.0);
 }
 
-TEST(Collect, ASelectFailureIsReported) {
+TEST(Collect, AWaitFailureIsReported) {
     Reply buf;
     const int gone = dup(2);
     close(gone);
-    EXPECT_EQ(collect_reply(gone, buf, kShortSilence), Collected::select_failed);
+    EXPECT_EQ(collect_reply(gone, buf, kShortSilence), Collected::wait_failed);
+}
+
+TEST(Collect, TheLineMayBeAtDescriptor1024OrAbove) {
+    // A caller with many descriptors open hands down a high one.
+    constexpr int kHigh = 1500;
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max <= kHigh) GTEST_SKIP() << "descriptor limit";
+    rlimit raised = saved;
+    if (raised.rlim_cur != RLIM_INFINITY && raised.rlim_cur <= kHigh) raised.rlim_cur = kHigh + 1;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &raised), 0);
+
+    FakeModem m = start_modem({"AT\r\r\nOK\r\n"}, 0, 3000);
+    ASSERT_EQ(dup2(m.ours, kHigh), kHigh);
+    close(m.ours);
+    m.ours = kHigh;
+    Collection c = collect(m, 3000);
+    EXPECT_EQ(c.result, Collected::done);
+    EXPECT_EQ(c.text, "AT\r\r\nOK\r\n");
+    EXPECT_LT(c.seconds, 2.0);
+    setrlimit(RLIMIT_NOFILE, &saved);
 }
 
 }  // namespace
