@@ -53,5 +53,11 @@ int readconf(const char* path) {
     char block[1024];
     size_t got;
     while ((got = std::fread(block, 1, sizeof block, f.get())) > 0) reader.feed(block, got);
+    if (std::ferror(f.get())) {
+        // A file that cannot be read whole counts as one that cannot be
+        // opened: no keywords at all, rather than some of them.
+        freekeycords();
+        return 0;
+    }
     return 1;
 }

@@ -21,6 +21,7 @@ private:
     char str_[2][kStringMax + 1] = {};
 };
 
-// Reads the configuration file into key_first. Returns 0 when the file
-// cannot be opened, else 1.
+// Reads the configuration file into key_first. Returns 0, with the list
+// empty, when the file cannot be opened or read (a directory, a read error),
+// else 1.
 int readconf(const char* path);

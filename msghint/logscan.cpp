@@ -40,12 +40,15 @@ public:
         }
     }
     void flush() {
-        if (n_) std::fwrite(buf_, 1, n_, f_);
+        if (n_ && std::fwrite(buf_, 1, n_, f_) != n_) failed_ = true;
         n_ = 0;
     }
+    // Once a write has failed, nothing more can be told.
+    bool failed() const { return failed_; }
 
 private:
     FILE* f_;
+    bool failed_ = false;
     size_t n_ = 0;
     char buf_[kOutSize];
 };
@@ -111,9 +114,11 @@ bool scanlog(int fd, FILE* out_file, size_t chunk) {
     if (!buf) return false;
     Out out(out_file);
     size_t len = 0;
-    for (;;) {
+    bool whole = true;
+    while (!out.failed()) {
         ssize_t got = ::read(fd, buf + len, chunk);
         if (got < 0 && errno == EINTR) continue;
+        if (got < 0) whole = false;
         if (got <= 0) break;
         char* p = buf;
         char* const end = buf + len + static_cast<size_t>(got);
@@ -129,15 +134,16 @@ bool scanlog(int fd, FILE* out_file, size_t chunk) {
         std::memmove(buf, p, len);
     }
     std::free(buf);
-    return true;
+    return whole && !out.failed();
 }
 
 int readlogs(const char* path, FILE* out) {
     Fd fd(::open(path, O_RDONLY));
     if (!fd || !getcaptures()) return 0;
     buildkeytree();  // without it the list is searched one keyword at a time
-    const bool read = scanlog(fd.get(), out, kReadChunk);
+    const bool whole = scanlog(fd.get(), out, kReadChunk);
     dropkeytree();
     dropcaptures();
-    return read ? 1 : 0;
+    if (std::ferror(out)) return -1;
+    return whole ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 // msghint: explains system log lines. Every log line whose message text
 // matches a keyword of the configuration file prints its time stamp and
 // the keyword's answer.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -37,17 +38,26 @@ bool parseoptions(int argc, char** argv) {
     return true;
 }
 
+// Output that did not reach standard output is an error whatever else
+// happened: the caller would take a lost explanation for none.
+int finish(int rc) {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return rc;
+    std::fprintf(stderr, "can't write output: %s\n", std::strerror(errno ? errno : EIO));
+    return 255;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!parseoptions(argc, argv)) {
         std::printf("Option false.\n");
-        return 1;
+        return finish(1);
     }
     if (readconf(default_conf_file) == 0) std::printf("Read Config File Error\n");
     // The status is what the last call gave: 1 from a completed scan, or
     // the character count of the failure message.
     int rc = readlogs(default_mesg_file);
     if (rc == 0) rc = std::printf("Read Msg File Error\n");
-    return rc;
+    return finish(rc);
 }

@@ -57,5 +57,6 @@ int readlogs_plain(const char* path, FILE* out) {
     dropkeytree();
     scanlog_plain(in.get(), out);
     dropcaptures();
-    return 1;
+    if (std::ferror(out)) return -1;
+    return std::ferror(in.get()) ? 0 : 1;
 }

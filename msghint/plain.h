@@ -8,5 +8,6 @@
 
 // Prints the record's answer with capture references replaced, then a newline.
 void printkey(const KeyCord* rec, FILE* out);
+// Returns what readlogs returns.
 int readlogs_plain(const char* path, FILE* out);
 void scanlog_plain(FILE* in, FILE* out);

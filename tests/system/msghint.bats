@@ -70,9 +70,19 @@ Jan 1 00:00:02 : Unexplained: 0" ]
     [ "$status" -eq 20 ]
     [ "$output" = "Read Msg File Error" ]
 
-    run inapp msghint -c /tmp/none.conf -t /var/log
-    [ "$status" -eq 1 ]
-    [ "$output" = "Read Config File Error" ]
+    # Directories open but cannot be read: the same reports.
+    run inapp msghint -c /etc -t /var/log
+    [ "$status" -eq 20 ]
+    [ "$output" = "Read Config File Error
+Read Msg File Error" ]
+}
+
+@test "output that cannot be written is reported, with a status of its own" {
+    run inapp sh -c 'msghint > /dev/full'
+    [ "$status" -eq 255 ]
+    [ "$output" = "can't write output: No space left on device" ]
+    run inapp sh -c 'msghint -t /tmp/none.log > /dev/full'
+    [ "$status" -eq 255 ]
 }
 
 @test "overlong keyword strings and captures are cut, not overrun" {

@@ -81,6 +81,10 @@ TEST_F(Config, ReadconfReadsTheFileOrReportsIt) {
     EXPECT_EQ(readconf(path.c_str()), 1);
     EXPECT_EQ(pairs(), (Pairs{{"split across", "blocks"}}));
     EXPECT_EQ(readconf("/nonexistent/logmsgs.conf"), 0);
+    // A file that opens but cannot be read is reported the same way, and
+    // leaves no keywords.
+    EXPECT_EQ(readconf("/tmp"), 0);
+    EXPECT_EQ(pairs(), Pairs{});
 }
 
 }  // namespace

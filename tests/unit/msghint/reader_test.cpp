@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <random>
@@ -73,14 +74,35 @@ TEST_P(Reader, LongLinesKeepOnlyWhatFollowsTheirLastFull1024) {
 
 TEST_P(Reader, UnreadableLogIsReported) {
     load("'' 'x'");
-    int rc = -1;
-    EXPECT_EQ(output([&](FILE* out) {
-                  return GetParam() ? readlogs("/nonexistent/messages", out)
-                                    : readlogs_plain("/nonexistent/messages", out);
-              },
-                     &rc),
-              "");
-    EXPECT_EQ(rc, 0);
+    // Missing, and a directory: it opens, but every read fails.
+    for (const char* path : {"/nonexistent/messages", "/tmp"}) {
+        int rc = -1;
+        EXPECT_EQ(output([&](FILE* out) {
+                      return GetParam() ? readlogs(path, out) : readlogs_plain(path, out);
+                  },
+                         &rc),
+                  "")
+            << path;
+        EXPECT_EQ(rc, 0) << path;
+    }
+}
+
+TEST_P(Reader, OutputThatCannotBeWrittenIsReported) {
+    load("'' 'x'");
+    std::string log;
+    for (int i = 0; i < 20000; ++i) log += "Dec  7 11:35:49 ap kernel: eth0: link up\n";
+    std::string path = tempfile(log);
+    // A stream whose every write fails, as on a full disk (a cookie
+    // stream reports a failed write by writing nothing).
+    cookie_io_functions_t io{};
+    io.write = [](void*, const char*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return 0;
+    };
+    FILE* out = fopencookie(nullptr, "w", io);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(GetParam() ? readlogs(path.c_str(), out) : readlogs_plain(path.c_str(), out), -1);
+    std::fclose(out);
 }
 
 INSTANTIATE_TEST_SUITE_P(FastAndPlain, Reader, ::testing::Bool());
