@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     send_command(modem, buffer);
 
     if (collect_reply(modem.fd, buffer, kSilenceMs) == Collected::wait_failed) {
-        fprintf(stderr, "select error\n");
+        fprintf(stderr, "select error\n");  // the text callers know
         return -1;
     }
     strip_returns(buffer.text, printed);
