@@ -134,6 +134,7 @@ bool scanlog(int fd, FILE* out_file, size_t chunk) {
         std::memmove(buf, p, len);
     }
     std::free(buf);
+    out.flush();
     return whole && !out.failed();
 }
 

@@ -19,7 +19,8 @@ LogFields splitlogline(const char* line);
 // message text matches a keyword. Returns 1 when the whole log was read; 0
 // when the file cannot be opened or read (a directory, a read error) or the
 // memory for the capture block or the read buffer cannot be had; -1 when
-// the output could not be written (out's error flag is set).
+// the output could not be written (out's error flag is set; what out still
+// buffers is the caller's to flush).
 int readlogs(const char* path, FILE* out = stdout);
 
 // The same over an open descriptor, read in blocks of up to chunk bytes
