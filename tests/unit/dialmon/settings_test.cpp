@@ -254,53 +254,48 @@ TEST_F(ReadSettings, DnsFlagsAreClearedOnEveryRead) {
     EXPECT_EQ(cfg.entries[1].secdns_set, 1);
 }
 
-TEST_F(ReadSettings, MissingFileStopsTheRead) {
-    for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"old" + std::to_string(n) + "\"\npridns=\"1.2.3.4\"\n");
-    read();
-    for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"new" + std::to_string(n) + "\"\n");
-    std::remove(dial(3).c_str());
-    std::string printed;
-    EXPECT_EQ(read(&printed), -1);
-    EXPECT_EQ(printed, "can't open " + dial(3) + "\n");
-    EXPECT_STREQ(cfg.entries[1].phone, "new2");
-    EXPECT_STREQ(cfg.entries[2].phone, "old3");
-    EXPECT_EQ(cfg.entries[2].pridns_set, 0);  // its flags were cleared first
-    EXPECT_STREQ(cfg.entries[3].phone, "old4");
-    EXPECT_EQ(cfg.entries[3].pridns_set, 1);
+TEST_F(ReadSettings, AFileThatCannotBeOpenedOrReadStopsTheRead) {
+    // A missing dial file has its DNS flags cleared; a directory opens, but
+    // every read of it fails, and it changes nothing at all.
+    struct Row {
+        bool directory;
+        std::string report;
+        int flag_after;
+    } rows[] = {{false, "can't open ", 0}, {true, "can't read ", 1}};
+    for (const Row& r : rows) {
+        cfg = {};
+        for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"old" + std::to_string(n) + "\"\npridns=\"1.2.3.4\"\n");
+        read();
+        for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"new" + std::to_string(n) + "\"\n");
+        std::remove(dial(3).c_str());
+        if (r.directory) ASSERT_EQ(mkdir(dial(3).c_str(), 0700), 0);
+        std::string printed;
+        EXPECT_EQ(read(&printed), -1);
+        EXPECT_EQ(printed, r.report + dial(3) + "\n");
+        EXPECT_STREQ(cfg.entries[1].phone, "new2");
+        EXPECT_STREQ(cfg.entries[2].phone, "old3");
+        EXPECT_EQ(cfg.entries[2].pridns_set, r.flag_after);
+        EXPECT_STREQ(cfg.entries[3].phone, "old4");  // the later files are not read
+        EXPECT_EQ(cfg.entries[3].pridns_set, 1);
+        rmdir(dial(3).c_str());
+    }
 
-    std::remove(apinfo.c_str());
-    EXPECT_EQ(read(&printed), -1);
-    EXPECT_EQ(printed, "can't open " + apinfo + "\n");
-}
-
-TEST_F(ReadSettings, AFileThatFailsWhileBeingReadStopsTheReadAndChangesNothing) {
-    for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"old" + std::to_string(n) + "\"\npridns=\"1.2.3.4\"\n");
-    read();
-    // A directory opens, but every read of it fails.
-    std::remove(dial(2).c_str());
-    ASSERT_EQ(mkdir(dial(2).c_str(), 0700), 0);
-    for (int n = 1; n <= 5; ++n)
-        if (n != 2) put(dial(n), "phone=\"new" + std::to_string(n) + "\"\n");
-    std::string printed;
-    EXPECT_EQ(read(&printed), -1);
-    EXPECT_EQ(printed, "can't read " + dial(2) + "\n");
-    EXPECT_STREQ(cfg.entries[0].phone, "new1");
-    EXPECT_STREQ(cfg.entries[1].phone, "old2");
-    EXPECT_EQ(cfg.entries[1].pridns_set, 1);  // not even its flags change
-    EXPECT_STREQ(cfg.entries[2].phone, "old3");
-    rmdir(dial(2).c_str());
-
-    put(dial(2), "");
     put(ppp_conf, "speed=\"9600\"\n");
+    put(dial(3), "");
     read();
     std::remove(ppp_conf.c_str());
     ASSERT_EQ(mkdir(ppp_conf.c_str(), 0700), 0);
     put(dial(1), "phone=\"newer1\"\n");
+    std::string printed;
     EXPECT_EQ(read(&printed), -1);
     EXPECT_EQ(printed, "can't read " + ppp_conf + "\n");
     EXPECT_EQ(cfg.settings.speed, 9600);
     EXPECT_STREQ(cfg.entries[0].phone, "new1");
     rmdir(ppp_conf.c_str());
+
+    std::remove(apinfo.c_str());
+    EXPECT_EQ(read(&printed), -1);
+    EXPECT_EQ(printed, "can't open " + apinfo + "\n");
 }
 
 // A stream that gives `text` and then fails, as a disk with a bad block does.
