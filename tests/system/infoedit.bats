@@ -48,8 +48,18 @@ snapshot() { (cd "$APP" && md5sum etc/apinfo var/lib/httpd/conf/httpd.conf 2>/de
                 "-PCCARD xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"; do
         # shellcheck disable=SC2086
         run inapp infoedit $args
-        [ "$status" -eq 1 ] || { echo "args: $args"; false; }
+        [ "$status" -eq 1 ] || { echo "args: $args: $status $output"; declare -p words; false; }
         [ "$output" = "usage: infoedit [-w yes|no] [-key value]..." ] || { echo "args: $args"; false; }
+    done
+    # Values that would break a line of the files (escapes as printf %b
+    # reads them), or overflow a check.
+    for args in '-w|no|-IP|192.168.\n0.1' '-MACADDR|02:00:5E:00:00:01\nNAME="a b"' \
+                '-PCCARD|radio_cs\nIP="1.2.3.4"' '-ROUTER|YES\r' '-IP|1.2.3.4294967296' \
+                '-MACADDR|1:2:3:4:5:100000000'; do
+        IFS='|' read -r -d '' -a words < <(printf '%b' "$args") || true
+        run inapp infoedit "${words[@]}"
+        [ "$status" -eq 1 ] || { echo "args: $args"; false; }
+        [ "$output" = "usage: infoedit [-w yes|no] [-key value]..." ]
     done
     run inapp /bin/infoedit
     [ "$output" = "usage: /bin/infoedit [-w yes|no] [-key value]..." ]
