@@ -66,11 +66,24 @@ private:
     FILE* direct_ = nullptr;
 };
 
-// What becomes of a complete result.
-int finish(Output& out, const char* dst_path) {
-    if (out.finish() == 0) return 0;
-    fprintf(stderr, "can't write %s\n", dst_path);
-    return -1;
+// The end of an operation: a complete result put in place, or the failure
+// reported with the destination as it was.
+int conclude(MixResult r, Output& dst, const char* src_path, const char* dst_path) {
+    switch (r) {
+    case MixResult::ok:
+        if (dst.finish() == 0) return 0;
+        fprintf(stderr, "can't write %s\n", dst_path);
+        return -1;
+    case MixResult::too_large:
+        fprintf(stderr, "%s: file too large\n", src_path);
+        return 1;
+    case MixResult::damaged:
+        fprintf(stderr, "%s: damaged file\n", src_path);
+        return 1;
+    default:
+        fprintf(stderr, "can't read %s\n", src_path);
+        return 1;
+    }
 }
 
 }  // namespace
@@ -84,16 +97,7 @@ int encode(const char* src_path, const char* dst_path) {
     if (dst.open(dst_path) != 0) return cant_open(dst_path);
 
     makekey();
-    switch (encode_stream(src.get(), dst.get(), key)) {
-    case MixResult::ok:
-        return finish(dst, dst_path);
-    case MixResult::too_large:
-        fprintf(stderr, "%s: file too large\n", src_path);
-        return 1;
-    default:
-        fprintf(stderr, "can't read %s\n", src_path);
-        return 1;
-    }
+    return conclude(encode_stream(src.get(), dst.get(), key), dst, src_path, dst_path);
 }
 
 int decode(const char* src_path, const char* dst_path) {
@@ -111,14 +115,5 @@ int decode(const char* src_path, const char* dst_path) {
     Output dst;
     if (dst.open(dst_path) != 0) return cant_open(dst_path);
 
-    switch (decode_stream(src.get(), size, dst.get())) {
-    case MixResult::ok:
-        return finish(dst, dst_path);
-    case MixResult::damaged:
-        fprintf(stderr, "%s: damaged file\n", src_path);
-        return 1;
-    default:
-        fprintf(stderr, "can't read %s\n", src_path);
-        return 1;
-    }
+    return conclude(decode_stream(src.get(), size, dst.get()), dst, src_path, dst_path);
 }

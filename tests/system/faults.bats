@@ -14,7 +14,7 @@ teardown_file() { appliance_down; }
 
 fault() { "$APPLIANCE_SRC/sim/fault" "$@"; }
 
-FACTORY=$(cat "$APPLIANCE_SRC/sim/create.d/40-disk.sh" | sed -n '/^NAME=/,/^ROUTER=/p')
+FACTORY=$(sed -n '/^NAME=/,/^ROUTER=/p' "$APPLIANCE_SRC/sim/create.d/40-disk.sh")
 NEW_APINFO=$(printf '%s\n' "$FACTORY" | sed -e 's/^IP=.*/IP="10.0.0.9"/' -e 's/^ROUTER=.*/ROUTER="YES"/')
 HTTPD_OLD=$'Port 80\nUser nobody\nServerName    192.168.0.1\nDocumentRoot /var/lib/httpd/htdocs\nScriptAlias /cgi-bin/ /var/lib/httpd/cgi-bin/'
 HTTPD_NEW=${HTTPD_OLD/192.168.0.1/10.0.0.9}
@@ -153,20 +153,28 @@ at_random_points() {
     done <<< "$points"
 }
 
+# Each writer, where its write path begins, and how many points get KILL
+# and how many TERM.
+POINTS=(
+    "infoedit /etc/apinfo 4 3"
+    "pwreset .htpasswd 3 2"
+    "pktcount /etc/packets.conf 2 2"
+    "filemix /tmp/dst 2 2"
+    "dialstat ppp.stat 2 2"
+)
+
 @test "killed at random points, each writer leaves every file old or new, whole" {
-    at_random_points infoedit KILL 4 /etc/apinfo
-    at_random_points pwreset KILL 3 .htpasswd
-    at_random_points pktcount KILL 2 /etc/packets.conf
-    at_random_points filemix KILL 2 /tmp/dst
-    at_random_points dialstat KILL 2 ppp.stat
+    for row in "${POINTS[@]}"; do
+        read -r writer from kills _ <<< "$row"
+        at_random_points "$writer" KILL "$kills" "$from"
+    done
 }
 
 @test "terminated at random points, each writer also leaves no temporary file and no mount" {
-    at_random_points infoedit TERM 3 /etc/apinfo
-    at_random_points pwreset TERM 2 .htpasswd
-    at_random_points pktcount TERM 2 /etc/packets.conf
-    at_random_points filemix TERM 2 /tmp/dst
-    at_random_points dialstat TERM 2 ppp.stat
+    for row in "${POINTS[@]}"; do
+        read -r writer from _ terms <<< "$row"
+        at_random_points "$writer" TERM "$terms" "$from"
+    done
 }
 
 @test "killed at each step of the copy, the partition is never left mounted for the next run" {
@@ -203,7 +211,8 @@ at_random_points() {
     entry_for "$(disk_file .htpasswd)" n3w
 }
 
-# DIR, the command, its status and output, and the file that must stay old.
+# DIR (and the kilobytes left free), the command, its status and output,
+# and the file that must stay old.
 FULL_CASES=(
     "/etc|infoedit -ROUTER YES -IP 10.0.0.9|1|Can't open \"/etc/apinfo\".|etc/apinfo"
     "/var/lib/httpd/conf|infoedit -ROUTER YES -IP 10.0.0.9|1|Can't open \"/var/lib/httpd/conf/httpd.conf\".|var/lib/httpd/conf/httpd.conf"
@@ -213,7 +222,7 @@ can't write data.|"
     "/disk|pwreset n3w|1||"
     "/etc|pktcount eth0 -c|0|can't open /etc/packets.conf|etc/packets.conf"
     "/etc/ppp|dialstat -s prog 5|0|can't open /etc/ppp/ppp.stat|etc/ppp/ppp.stat"
-    "/tmp|filemix e /tmp/src /tmp/dst|255|can't write /tmp/dst|tmp/dst"
+    "/tmp 4|filemix e /tmp/src /tmp/dst|255|can't write /tmp/dst|tmp/dst"
 )
 
 @test "a full file system: the failure is reported, the old file stays whole, nothing is left behind" {
@@ -225,10 +234,12 @@ can't write data.|"
         rest=${rest#*|}
         local want_output=${rest%|*} file=${rest##*|}
         [ -z "$file" ] || before=$(cat "$APP/$file")
-        fault full "$APP" "$dir"
+        # shellcheck disable=SC2086
+        fault full "$APP" $dir
         # shellcheck disable=SC2086
         run inapp $cmd
         # While it is full the files are read inside; free puts them back.
+        dir=${dir% *}
         left=$(inapp sh -c "ls -A '$dir' | grep '\.......$'" || true)
         fault free "$APP" "$dir"
         [ "$status" -eq "$want_status" ] || { echo "$cmd in a full $dir: status $status: $output"; false; }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <string>
+#include <vector>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,16 +37,18 @@ protected:
         return s;
     }
     std::string content() { return content(path); }
-    // The names in the directory, sorted, so a temporary file left over shows.
+    // The names in the directory, sorted, so a temporary file left over
+    // shows. (readdir64: the inode numbers of the host's file systems do
+    // not fit the i386 build's plain dirent.)
     std::string names() {
+        std::vector<std::string> found;
+        DIR* d = opendir(dir.c_str());
+        while (dirent64* e = readdir64(d))
+            if (e->d_name[0] != '.') found.push_back(e->d_name);
+        closedir(d);
+        std::sort(found.begin(), found.end());
         std::string all;
-        dirent** list;
-        int n = scandir(dir.c_str(), &list, nullptr, alphasort);
-        for (int i = 0; i < n; ++i) {
-            if (list[i]->d_name[0] != '.') all += std::string(all.empty() ? "" : " ") + list[i]->d_name;
-            std::free(list[i]);
-        }
-        std::free(list);
+        for (const std::string& name : found) all += (all.empty() ? "" : " ") + name;
         return all;
     }
     static auto text_fill(const char* text) {
