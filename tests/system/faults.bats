@@ -296,3 +296,15 @@ can't write data.|"
     mv "$APP/etc/real/apinfo" "$APP/etc/apinfo"
     rm -r "$APP/etc/real" "$APP/var/lib/httpd/real"
 }
+
+@test "while another run holds the partition, a copy fails as busy and leaves its mount alone" {
+    run inapp env -u LD_PRELOAD flock /dev/hda2 sh -c 'mount -t ext2 /dev/hda2 /disk
+        LD_PRELOAD=/sim/lib/libfakekernel.so infoedit -ROUTER YES; echo "status $?"
+        grep -c " /disk " /proc/mounts; umount /disk'
+    [ "$output" = "mount:: Device or resource busy
+can't write data.
+status 255
+1" ]
+    not_mounted
+    [ "$(disk_file apinfo)" = "$FACTORY" ]
+}
