@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 #include "keyline.h"
 #include "number.h"
 #include "owned.h"
+#include "store.h"
 
 namespace {
 
@@ -37,18 +37,14 @@ int read_status(LinkStatus& st, const char* path) {
 }
 
 int write_status(const LinkStatus& st, const char* path) {
-    char tmp[256];
-    std::snprintf(tmp, sizeof tmp, "%s.%d", path, static_cast<int>(getpid()));
-    File f(tmp, "w");
-    if (!f) {
-        std::printf("can't open %s\n", path);
-        return -1;
-    }
-    for (const StatusKey& k : kStatusKeys) std::fprintf(f.get(), "%s=\"%d\"\n", k.name, st.*k.field);
-    if (f.close() != 0 || std::rename(tmp, path) != 0) {
-        unlink(tmp);
-        std::printf("can't open %s\n", path);
-        return -1;
-    }
-    return 0;
+    // Rewritten every second while the link is dialed: not worth a sync.
+    int rc = replace_file(
+        path,
+        [&st](std::FILE* f) {
+            for (const StatusKey& k : kStatusKeys) std::fprintf(f, "%s=\"%d\"\n", k.name, st.*k.field);
+            return 0;
+        },
+        Sync::none);
+    if (rc != 0) std::printf("can't open %s\n", path);
+    return rc;
 }

@@ -14,7 +14,7 @@ struct LinkStatus {
 // opened.
 int read_status(LinkStatus& st, const char* path = kStatusPath);
 
-// Rewrites the file whole with the three lines in their fixed order. The new
-// file replaces the old one in a single rename, so a reader sees either.
+// Rewrites the file whole with the three lines in their fixed order, through
+// replace_file (unsynced), so a reader sees the old file or the new one.
 // Prints "can't open <path>" and returns -1 when it cannot be written.
 int write_status(const LinkStatus& st, const char* path = kStatusPath);

@@ -18,16 +18,6 @@ int fill_httpd_conf(std::FILE* templ, std::FILE* out, const char* ip) {
 
 namespace {
 
-struct TemplateCopy {
-    std::FILE* templ;
-    const char* ip;
-};
-
-int fill(std::FILE* out, const void* ctx) {
-    const TemplateCopy* copy = static_cast<const TemplateCopy*>(ctx);
-    return fill_httpd_conf(copy->templ, out, copy->ip);
-}
-
 int cant_open(const char* path) {
     std::printf("Can't open \"%s\".\n", path);
     return -1;
@@ -38,7 +28,7 @@ int cant_open(const char* path) {
 int make_httpd_conf(const char* ip) {
     File templ(kTemplatePath, "r");
     if (!templ) return cant_open(kTemplatePath);
-    TemplateCopy copy{templ.get(), ip};
-    if (replace_file(kHttpdConfPath, fill, &copy) != 0) return cant_open(kHttpdConfPath);
+    if (replace_file(kHttpdConfPath, [&](std::FILE* out) { return fill_httpd_conf(templ.get(), out, ip); }) != 0)
+        return cant_open(std::ferror(templ.get()) ? kTemplatePath : kHttpdConfPath);
     return 0;
 }

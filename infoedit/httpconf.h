@@ -8,7 +8,7 @@ constexpr const char* kHttpdConfPath = "/var/lib/httpd/conf/httpd.conf";
 
 // Copies the template to `out` in pieces of up to 255 characters; a piece
 // holding "${IP}" is replaced by the line "ServerName    <ip>". Returns 0,
-// or -1 when `out` reports an error.
+// or -1 when reading the template or writing `out` failed.
 int fill_httpd_conf(std::FILE* templ, std::FILE* out, const char* ip);
 
 // Regenerates kHttpdConfPath from kTemplatePath. On failure prints

@@ -22,13 +22,9 @@ int cant_open(const char* path) {
     return 1;
 }
 
-int fill_apinfo(std::FILE* f, const void* table) {
-    return write_apinfo(f, *static_cast<const ValueTable*>(table));
-}
-
 // The copy on the persistent partition; -1 after the failure was reported.
 int write_disk_copy(const ValueTable& table) {
-    switch (copy_to_disk(kDiskApinfoPath, fill_apinfo, &table)) {
+    switch (copy_to_disk(kDiskApinfoPath, [&table](std::FILE* f) { return write_apinfo(f, table); })) {
     case DiskStep::done:
         sync();
         return 0;
@@ -50,13 +46,15 @@ int main(int argc, char** argv) {
     Edit edit{table};
 
     {
+        // A file that cannot be read to its end is one that cannot be
+        // opened: rewriting it would lose the values not read.
         File in(kApinfoPath, "r");
-        if (!in) return cant_open(kApinfoPath);
-        read_apinfo(in.get(), table);
+        if (!in || read_apinfo(in.get(), table) != 0) return cant_open(kApinfoPath);
     }
     if (apply_options(edit, argc - 1, argv + 1) != 0) return usage(prog);
 
-    if (replace_file(kApinfoPath, fill_apinfo, &table) != 0) return cant_open(kApinfoPath);
+    if (replace_file(kApinfoPath, [&table](std::FILE* f) { return write_apinfo(f, table); }) != 0)
+        return cant_open(kApinfoPath);
 
     const char* ip = table.get("IP");
     if (make_httpd_conf(ip ? ip : "") != 0) return 1;

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,40 @@ bool is_name_char(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 
+// A newline, carriage return or other control character would end or
+// garble the line the value is written into.
+bool has_control_char(const char* value) {
+    for (const char* p = value; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == 0x7F) return true;
+    }
+    return false;
+}
+
+// One number as "%d" (base 10) or "%X" (base 16) reads it: leading white
+// space, a sign, digits. A number outside the int range is no number here,
+// so a check never sees a value cut to 32 bits.
+bool scan_number(const char*& p, int base, long& out) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(p, &end, base);
+    if (end == p || errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
+    out = v;
+    p = end;
+    return true;
+}
+
+// `count` numbers of 0..255, each after the first preceded by `sep` (or by
+// nothing when `sep` is 0); what follows the last one is not looked at.
+bool scan_octets(const char* p, int base, char sep, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && sep != '\0' && *p++ != sep) return false;
+        long v;
+        if (!scan_number(p, base, v) || v < 0 || v > 255) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool name_check(const char* value, std::size_t limit) {
@@ -88,11 +124,7 @@ bool dotted_quad_check(const char* value) {
     }
     for (const char* q = p; *q != '\0'; ++q)
         if (*q < '0' || *q > '9') return false;
-    int n[4];
-    if (std::sscanf(value, "%d.%d.%d.%d", &n[0], &n[1], &n[2], &n[3]) != 4) return false;
-    for (int x : n)
-        if (x < 0 || x > 255) return false;
-    return true;
+    return scan_octets(value, 10, '.', 4);  // "%d.%d.%d.%d"
 }
 
 bool mac_check(const char* value) {
@@ -100,12 +132,7 @@ bool mac_check(const char* value) {
     std::size_t len = std::strlen(value);
     if (len >= sizeof copy) return false;
     for (std::size_t i = 0; i <= len; ++i) copy[i] = value[i] == ':' ? ' ' : value[i];
-    unsigned int n[6];
-    if (std::sscanf(copy, "%X %X %X %X %X %X", &n[0], &n[1], &n[2], &n[3], &n[4], &n[5]) != 6)
-        return false;
-    for (unsigned int x : n)
-        if (x > 255) return false;
-    return true;
+    return scan_octets(copy, 16, '\0', 6);  // "%X %X %X %X %X %X"
 }
 
 void derive_essid(ValueTable& table) {
@@ -123,7 +150,9 @@ void derive_essid(ValueTable& table) {
 
 int apply_option(Edit& edit, const char* key, const char* value) {
     const OptionRow* row = is_valid_key(key) ? option_row(key) : nullptr;
-    if (!row || !passes(*row, value)) return -1;
+    if (!row || has_control_char(value) || !passes(*row, value)) return -1;
+    // An option sets at most kValueSize - 1 characters.
+    if (row->effect != Effect::none && std::strlen(value) >= kValueSize) return -1;
     switch (row->effect) {
     case Effect::none:
         return 0;

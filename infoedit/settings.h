@@ -7,8 +7,12 @@
 constexpr const char* kApinfoPath = "/etc/apinfo";
 constexpr const char* kDiskApinfoPath = "/disk/apinfo";
 
+constexpr std::size_t kLineSize = 256;  // lines are read with this buffer
 constexpr std::size_t kKeySize = 16;    // a key: at most 15 characters
-constexpr std::size_t kValueSize = 48;  // a value: at most 47 characters
+constexpr std::size_t kValueSize = 48;  // a value an option sets: at most 47 characters
+// A value read from the file is kept whole, whatever its length: any line
+// that fits the line buffer fits a slot.
+constexpr std::size_t kSlotValueSize = kLineSize;
 constexpr std::size_t kSlotCount = 20;
 constexpr std::size_t kKeyCount = 16;
 
@@ -23,7 +27,8 @@ public:
     void clear();
     // The first slot holding `key`, or else the first free one, takes the
     // pair. Returns false when the key or the value does not fit a slot, or
-    // when no slot is left; the table is then unchanged.
+    // when no slot is left; the table is then unchanged. (How long a value
+    // an option may set is the options' business.)
     bool set(const char* key, const char* value);
     // The value held for `key`, or nullptr when it has no slot.
     const char* get(const char* key) const;
@@ -31,15 +36,17 @@ public:
 private:
     struct Slot {
         char key[kKeySize];
-        char value[kValueSize];
+        char value[kSlotValueSize];
     };
     Slot slots_[kSlotCount] = {};
 };
 
 // Reads KEY="value" lines (256-byte line buffer) into the table. Lines
-// with a key that is not valid, without '=' or two '"', or with a value too
-// long for a slot are skipped.
-void read_apinfo(std::FILE* f, ValueTable& table);
+// with a key that is not valid, or without '=' or two '"', are skipped.
+// Returns 0, or -1 when the file cannot be read to its end, or holds a line
+// of one of the sixteen keys too long for the line buffer: rewriting the
+// file would then lose a value.
+int read_apinfo(std::FILE* f, ValueTable& table);
 
 // Writes the sixteen lines in key-table order; a key without a slot gets
 // an empty value. Returns 0, or -1 when the stream reports an error.

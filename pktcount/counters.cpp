@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "owned.h"
+#include "store.h"
 
 namespace {
 
@@ -62,12 +63,12 @@ int apply_counter_line(const char* line, SavedCounters& saved) {
     return -1;
 }
 
-int read_counter_file(SavedCounters& saved) {
+CounterRead read_counter_file(SavedCounters& saved) {
     File f(kCounterFile, "r");
-    if (!f) return -1;
+    if (!f) return CounterRead::cant_open;
     char line[kLineSize];
     while (std::fgets(line, sizeof line, f.get())) apply_counter_line(line, saved);
-    return 0;
+    return std::ferror(f.get()) ? CounterRead::read_error : CounterRead::ok;
 }
 
 void print_counter_lines(std::FILE* out, const SavedCounters& saved) {
@@ -76,8 +77,8 @@ void print_counter_lines(std::FILE* out, const SavedCounters& saved) {
 }
 
 int write_counter_file(const SavedCounters& saved) {
-    File f(kCounterFile, "w");
-    if (!f) return -1;
-    print_counter_lines(f.get(), saved);
-    return 0;
+    return replace_file(kCounterFile, [&saved](std::FILE* f) {
+        print_counter_lines(f, saved);
+        return 0;  // the replacement checks the writes
+    });
 }

@@ -35,12 +35,18 @@ constexpr const char* kCounterFile = "/etc/packets.conf";
 // was set, -1 otherwise.
 int apply_counter_line(const char* line, SavedCounters& saved);
 
-// Reads the counter file into `saved` (which the caller zeroes). Returns -1
-// when it cannot be opened.
-int read_counter_file(SavedCounters& saved);
+enum class CounterRead {
+    ok,
+    cant_open,   // no file (yet): the saved values are 0
+    read_error,  // the file could not be read to its end: its values are unknown
+};
+
+// Reads the counter file into `saved` (which the caller zeroes).
+CounterRead read_counter_file(SavedCounters& saved);
 
 // The twelve lines in their fixed order.
 void print_counter_lines(std::FILE* out, const SavedCounters& saved);
 
-// Replaces the counter file's text. Returns -1 when it cannot be opened.
+// Replaces the counter file whole (a reader sees the old file or the new
+// one), synced. Returns -1, the old file untouched, when that fails.
 int write_counter_file(const SavedCounters& saved);

@@ -56,7 +56,17 @@ int main(int argc, char** argv) {
     }
 
     SavedCounters all;
-    if (read_counter_file(all) != 0) std::printf("can't open %s\n", kCounterFile);
+    switch (read_counter_file(all)) {
+        case CounterRead::ok:
+            break;
+        case CounterRead::cant_open:
+            std::printf("can't open %s\n", kCounterFile);
+            break;
+        case CounterRead::read_error:
+            // Neither a display nor a new file can be made from part of it.
+            std::fprintf(stderr, "can't read %s\n", kCounterFile);
+            return 0;
+    }
     Counters current;
     if (read_interface_counters(kIfaceNames[iface], current) != 0) std::printf("can't open %s\n", kNetDev);
 

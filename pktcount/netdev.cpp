@@ -63,5 +63,9 @@ int read_interface_counters(const char* name, Counters& current) {
     if (!f) return -1;
     char line[kLineSize];
     while (std::fgets(line, sizeof line, f.get())) apply_netdev_line(line, name, current);
+    if (std::ferror(f.get())) {
+        current = Counters{};  // as when it cannot be opened
+        return -1;
+    }
     return 0;
 }

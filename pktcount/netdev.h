@@ -12,5 +12,6 @@ constexpr const char* kNetDev = "/proc/net/dev";
 int apply_netdev_line(const char* line, const char* name, Counters& current);
 
 // Reads the counters of interface `name`; the last line naming it wins.
-// `current` starts at 0. Returns -1 when /proc/net/dev cannot be opened.
+// `current` starts at 0. Returns -1, with `current` 0, when /proc/net/dev
+// cannot be opened or read to its end.
 int read_interface_counters(const char* name, Counters& current);

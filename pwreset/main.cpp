@@ -10,15 +10,6 @@
 #include "entry.h"
 #include "store.h"
 
-namespace {
-
-int fill_entry(std::FILE* f, const void* entry) {
-    std::fputs(static_cast<const char*>(entry), f);
-    return std::ferror(f) ? -1 : 0;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     char salt[3];
@@ -35,9 +26,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    if (replace_file(kPasswordPath, fill_entry, entry) != 0) return 1;
+    auto fill_entry = [&entry](std::FILE* f) { return std::fputs(entry, f) < 0 ? -1 : 0; };
+    if (replace_file(kPasswordPath, fill_entry) != 0) return 1;
 
-    switch (copy_to_disk(kDiskPasswordPath, fill_entry, entry)) {
+    switch (copy_to_disk(kDiskPasswordPath, fill_entry)) {
     case DiskStep::done:
         break;
     case DiskStep::write:

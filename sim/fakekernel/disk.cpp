@@ -2,10 +2,13 @@
 // the mounts of the persistent partition. Every mount, umount and sync is
 // recorded; a mount of a real block device (the loop device the simulator
 // puts at /dev/hda2) goes on to the kernel, a mount of a device that is only
-// a plain file is answered here, with the mounted state in a state file.
+// a plain file is answered here, with the mounted state in a state file, and
+// shown in /proc/mounts.
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <linux/hdreg.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,9 +45,10 @@ int get_geometry(int fd, unsigned long, void* arg) {
 }
 fk::IoctlRoute geometry_route{HDIO_GETGEO, get_geometry};
 
-// The target a simulated mount is on ("" when none).
+// The target a simulated mount is on ("" when none), and its device.
 struct Mounted {
     char target[64];
+    char source[64];
 };
 
 bool is_block_device(const char* path) {
@@ -64,6 +68,7 @@ int do_mount(const char* source, const char* target, const char* fstype, unsigne
         return -1;
     }
     std::strncpy(m.target, target ? target : "", sizeof m.target - 1);
+    std::strncpy(m.source, source, sizeof m.source - 1);
     fk::save("mounted", &m, sizeof m);
     return 0;
 }
@@ -80,6 +85,27 @@ int do_umount(const char* target, int) {
     return fk::kPass;
 }
 fk::MountHook mount_hook{do_mount, do_umount};
+
+// /proc/mounts: the kernel's own list, and a simulated mount while there is
+// one, so a program sees the partition mounted as it would on the device.
+void render_mounts(const char* target) {
+    static char text[16384];
+    std::size_t len = 0;
+    int fd = ::open("/proc/self/mounts", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ssize_t n;
+        while (len < sizeof text - 200 && (n = ::read(fd, text + len, sizeof text - 200 - len)) > 0)
+            len += static_cast<std::size_t>(n);
+        ::close(fd);
+    }
+    Mounted m{};
+    if (fk::load("mounted", &m, sizeof m) && m.target[0] != '\0') {
+        int n = std::snprintf(text + len, sizeof text - len, "%s %s ext2 rw 0 0\n", m.source, m.target);
+        if (n > 0) len += static_cast<std::size_t>(n);
+    }
+    fk::save(std::strrchr(target, '/') + 1, text, len);
+}
+fk::PathRoute mounts_route{"/proc/mounts", "/sim/fk/proc_mounts", render_mounts};
 
 }  // namespace
 

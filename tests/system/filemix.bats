@@ -88,7 +88,7 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
     cmp "$APP/tmp/self.mix" "$APP/tmp/self.mix.orig"
 }
 
-@test "damaged scrambled files: too short is refused, a long stored length is reported after the data" {
+@test "damaged scrambled files are reported and leave the destination as it was" {
     echo keep > "$APP/tmp/dst"
     printf 'abcdef' > "$APP/tmp/short"
     run --separate-stderr inapp filemix d /tmp/short /tmp/dst
@@ -96,14 +96,21 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
     [ "$stderr" = "/tmp/short: not a scrambled file" ]
     [ "$(cat "$APP/tmp/dst")" = keep ]
 
-    # Six bytes of data, but a stored length of 9.
+    # Six bytes of data, but a stored length of 9; an odd data length.
     printf 'abcdef' > "$APP/tmp/six"
     inapp filemix e /tmp/six /tmp/six.mix
+    cp "$APP/tmp/six.mix" "$APP/tmp/odd.mix"
     printf '\x09' | dd of="$APP/tmp/six.mix" bs=1 seek=9 conv=notrunc status=none
-    run --separate-stderr inapp filemix d /tmp/six.mix /tmp/six.out
-    [ "$status" -eq 1 ]
-    [ "$stderr" = "/tmp/six.mix: damaged file" ]
-    [ "$(cat "$APP/tmp/six.out")" = abcdef ]
+    printf 'x' | dd of="$APP/tmp/odd.mix" bs=1 seek=13 status=none
+    for damaged in six odd; do
+        run --separate-stderr inapp filemix d "/tmp/$damaged.mix" /tmp/dst
+        [ "$status" -eq 1 ]
+        [ "$stderr" = "/tmp/$damaged.mix: damaged file" ]
+        [ "$(cat "$APP/tmp/dst")" = keep ]
+        run --separate-stderr inapp filemix d "/tmp/$damaged.mix" /tmp/new
+        [ ! -e "$APP/tmp/new" ]
+    done
+    [ -z "$(ls "$APP/tmp" | grep -e '^dst\.' -e '^new')" ]
 }
 
 @test "a destination that cannot take the data ends with status 255" {

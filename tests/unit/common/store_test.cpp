@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <string>
+#include <vector>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,63 +27,180 @@ protected:
         std::string cmd = "rm -rf " + dir;
         ASSERT_EQ(std::system(cmd.c_str()), 0);
     }
-    std::string content() {
+    std::string content(const std::string& p) {
         std::string s;
-        if (std::FILE* f = std::fopen(path.c_str(), "r")) {
+        if (std::FILE* f = std::fopen(p.c_str(), "r")) {
             int c;
             while ((c = std::fgetc(f)) != EOF) s += static_cast<char>(c);
             std::fclose(f);
         }
         return s;
     }
-    int entries() {
-        int n = 0;
+    std::string content() { return content(path); }
+    // The names in the directory, sorted, so a temporary file left over
+    // shows. (readdir64: the inode numbers of the host's file systems do
+    // not fit the i386 build's plain dirent.)
+    std::string names() {
+        std::vector<std::string> found;
         DIR* d = opendir(dir.c_str());
         while (dirent64* e = readdir64(d))
-            if (e->d_name[0] != '.') ++n;
+            if (e->d_name[0] != '.') found.push_back(e->d_name);
         closedir(d);
-        return n;
+        std::sort(found.begin(), found.end());
+        std::string all;
+        for (const std::string& name : found) all += (all.empty() ? "" : " ") + name;
+        return all;
     }
+    static auto text_fill(const char* text) {
+        return [text](std::FILE* f) { return std::fputs(text, f) < 0 ? -1 : 0; };
+    }
+    int put(const std::string& p, const char* text) { return replace_file(p.c_str(), text_fill(text)); }
     std::string dir, path;
 };
 
-int fill_text(std::FILE* f, const void* text) {
-    std::fputs(static_cast<const char*>(text), f);
-    return 0;
-}
-int fill_fails(std::FILE* f, const void*) {
-    std::fputs("half", f);
-    return -1;
-}
-
-TEST_F(ReplaceFile, ReplacesWholeAndKeepsTheMode) {
-    ASSERT_EQ(replace_file(path.c_str(), fill_text, "first, and longer\n"), 0);
+TEST_F(ReplaceFile, ReplacesWholeAndKeepsModeAndOwner) {
+    ASSERT_EQ(put(path, "first, and longer\n"), 0);
     EXPECT_EQ(content(), "first, and longer\n");
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    ASSERT_EQ(replace_file(path.c_str(), fill_text, "second\n"), 0);
+    const bool root = geteuid() == 0;
+    if (root) ASSERT_EQ(chown(path.c_str(), 1234, 5678), 0);
+    ASSERT_EQ(replace_file(path.c_str(), text_fill("second\n"), Sync::none), 0);
     EXPECT_EQ(content(), "second\n");
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(entries(), 1);
-}
-
-TEST_F(ReplaceFile, AFailureLeavesTheOldFileAndNoTemporary) {
-    ASSERT_EQ(replace_file(path.c_str(), fill_text, "old\n"), 0);
-    EXPECT_EQ(replace_file(path.c_str(), fill_fails, nullptr), -1);
-    EXPECT_EQ(content(), "old\n");
-    EXPECT_EQ(entries(), 1);
-    std::string missing = dir + "/no/such/file";
-    EXPECT_EQ(replace_file(missing.c_str(), fill_text, "x"), -1);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 1234u);
+        EXPECT_EQ(st.st_gid, 5678u);
+    }
+    EXPECT_EQ(names(), "settings");
 }
 
 TEST_F(ReplaceFile, NewFileGetsTheUsualMode) {
     mode_t old = umask(022);
-    ASSERT_EQ(replace_file(path.c_str(), fill_text, "x"), 0);
+    ASSERT_EQ(put(path, "x"), 0);
     umask(old);
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+TEST_F(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
+    ASSERT_EQ(put(path, "old\n"), 0);
+    auto half = [](std::FILE* f) {
+        std::fputs("half", f);
+        return -1;
+    };
+    EXPECT_EQ(replace_file(path.c_str(), half), -1);
+    {
+        Replacement r;  // ends without commit
+        ASSERT_EQ(r.open(path.c_str()), 0);
+        std::fputs("new\n", r.file());
+        EXPECT_NE(names(), "settings");
+    }
+    EXPECT_EQ(content(), "old\n");
+    EXPECT_EQ(names(), "settings");
+
+    std::string missing = dir + "/no/such/file";
+    EXPECT_EQ(put(missing, "x"), -1);
+    EXPECT_EQ(errno, ENOENT);
+}
+
+TEST_F(ReplaceFile, AWriteThatDoesNotGoInFailsTheCommit) {
+    ASSERT_EQ(put(path, "old\n"), 0);
+    // A file size limit makes the writes fail for real, as a full disk does.
+    struct rlimit old_limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 2;
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    // fill() itself sees nothing: the text sits in the stream's buffer.
+    const int rc = put(path, "a longer text\n");
+    const int err = errno;
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(rc, -1);
+    EXPECT_EQ(err, EFBIG);
+    EXPECT_EQ(content(), "old\n");
+    EXPECT_EQ(names(), "settings");
+}
+
+TEST_F(ReplaceFile, SymbolicLinksAreFollowedToTheFileTheyName) {
+    ASSERT_EQ(mkdir((dir + "/real").c_str(), 0755), 0);
+    ASSERT_EQ(put(dir + "/real/target", "old\n"), 0);
+    struct Case {
+        const char* link;
+        const char* to;
+    };
+    // Relative to the link's directory, absolute, a chain, and a link to a
+    // file not made yet.
+    const Case cases[] = {
+        {"rel", "real/target"},
+        {"abs", nullptr},
+        {"chain", "rel"},
+        {"dangling", "real/later"},
+    };
+    for (const Case& c : cases) {
+        std::string link = dir + "/" + c.link;
+        std::string to = c.to ? c.to : dir + "/real/target";
+        ASSERT_EQ(symlink(to.c_str(), link.c_str()), 0);
+        ASSERT_EQ(put(link, c.link), 0) << c.link;
+        struct stat st;
+        ASSERT_EQ(lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.link;
+        EXPECT_EQ(content(link), c.link);
+    }
+    EXPECT_EQ(content(dir + "/real/target"), "chain");
+    EXPECT_EQ(content(dir + "/real/later"), "dangling");
+    EXPECT_EQ(names(), "abs chain dangling real rel");
+
+    ASSERT_EQ(symlink("loop", (dir + "/loop").c_str()), 0);
+    EXPECT_EQ(put(dir + "/loop", "x"), -1);
+    EXPECT_EQ(errno, ELOOP);
+}
+
+TEST_F(ReplaceFile, WhatIsNoPlainFileIsNotReplaced) {
+    std::string sub = dir + "/sub", fifo = dir + "/fifo";
+    ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_EQ(put(sub, "x"), -1);
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_EQ(put(fifo, "x"), -1);
+    struct stat st;
+    ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(names(), "fifo sub");
+}
+
+volatile sig_atomic_t got_term = 0;
+void on_term(int) { got_term = 1; }
+
+TEST_F(ReplaceFile, TerminationWaitsUntilTheFileIsInPlace) {
+    struct sigaction sa {}, old {};
+    sa.sa_handler = on_term;
+    ASSERT_EQ(sigaction(SIGTERM, &sa, &old), 0);
+    got_term = 0;
+    auto fill = [](std::FILE* f) {
+        raise(SIGTERM);
+        if (got_term) return -1;  // still writing: the signal must wait
+        return std::fputs("new\n", f) < 0 ? -1 : 0;
+    };
+    EXPECT_EQ(replace_file(path.c_str(), fill), 0);
+    EXPECT_EQ(got_term, 1);
+    EXPECT_EQ(content(), "new\n");
+
+    got_term = 0;
+    {
+        TerminationHold outer;
+        {
+            TerminationHold inner;
+            raise(SIGTERM);
+        }
+        EXPECT_EQ(got_term, 0);  // holds nest
+    }
+    EXPECT_EQ(got_term, 1);
+    sigaction(SIGTERM, &old, nullptr);
 }
 
 }  // namespace

@@ -95,6 +95,35 @@ TEST(Checks, DschIsTwoNameCharactersFrom1To99) {
     EXPECT_EQ(value(t, "DSCH"), "99");
 }
 
+TEST(Checks, NumbersOutsideTheIntRangeFail) {
+    EXPECT_FALSE(dotted_quad_check("1.2.3.4294967296"));  // 2^32 would read as 0 in 32 bits
+    EXPECT_FALSE(dotted_quad_check("4294967297.2.3.4"));
+    EXPECT_FALSE(dotted_quad_check("1.2.3.99999999999999999999999"));
+    EXPECT_FALSE(mac_check("1:2:3:4:5:100000000"));
+    EXPECT_FALSE(mac_check("100000001:2:3:4:5:6"));
+    EXPECT_TRUE(dotted_quad_check("+1.02.3.4"));  // what "%d" reads stays accepted
+    EXPECT_TRUE(mac_check("0x1:2:3:4:5:6"));
+}
+
+TEST(Options, ControlCharactersAreRefusedWhateverTheKey) {
+    const char* keys[] = {"-w", "-NAME", "-ESSID", "-PRODUCT", "-PCCARD", "-IP", "-MACADDR", "-ROUTER"};
+    const char* values[] = {"192.168.\n0.1", "1:2:3:4:5:6\nNAME=\"x y\"", "a\rb", "YES\n", "\x01", "x\x7f",
+                            "\t"};
+    for (const char* key : keys) {
+        for (const char* v : values) {
+            ValueTable t;
+            bool disk;
+            EXPECT_EQ(run(t, disk, {key, v}), -1) << key << " " << v;
+        }
+    }
+    // Blanks and quotes in PCCARD, text after MACADDR's sixth number and
+    // bytes beyond ASCII stay accepted.
+    ValueTable t;
+    bool disk;
+    EXPECT_EQ(run(t, disk, {"-PCCARD", "a \"b\" c", "-MACADDR", "1:2:3:4:5:6 x", "-PRODUCT", "\xc3\xa9"}), 0);
+    EXPECT_EQ(value(t, "PCCARD"), "a \"b\" c");
+}
+
 TEST(Options, ChoicesAreExactAndCaseSensitive) {
     ValueTable t;
     bool disk;
@@ -192,7 +221,7 @@ TEST(ValueTable, SetReplacesAndRefusesWhatDoesNotFit) {
     EXPECT_EQ(value(t, "NAME"), "b");
     EXPECT_FALSE(t.set("ABCDEFGHIJKLMNOP", "x"));  // 16-character key
     EXPECT_TRUE(t.set("ABCDEFGHIJKLMNO", "x"));
-    EXPECT_FALSE(t.set("NAME", std::string(48, 'v').c_str()));
+    EXPECT_FALSE(t.set("NAME", std::string(kSlotValueSize, 'v').c_str()));
     EXPECT_EQ(value(t, "NAME"), "b");
     for (int i = 0; i < 18; ++i) EXPECT_TRUE(t.set(("K" + std::to_string(i)).c_str(), "v"));
     EXPECT_FALSE(t.set("ONEMORE", "v"));  // twenty slots
@@ -216,7 +245,6 @@ TEST(SettingsFile, LineSyntax) {
         "NETMASK=\"255.0.0.0\n"      // one quote: skipped
         "\n"
         "DOMAIN=\"x=y\" tail\n"      // text after the last quote ignored
-        "PCCARD=\"" + std::string(48, 'p') + "\"\n"  // too long for a slot: skipped
         "CUSTOM=\"\"\n");
     read_apinfo(in.f, t);
     EXPECT_EQ(value(t, "NAME"), "a\"b");
@@ -224,11 +252,53 @@ TEST(SettingsFile, LineSyntax) {
     EXPECT_EQ(value(t, "IP"), "(absent)");
     EXPECT_EQ(value(t, "NETMASK"), "(absent)");
     EXPECT_EQ(value(t, "DOMAIN"), "x=y");
-    EXPECT_EQ(value(t, "PCCARD"), "(absent)");
     EXPECT_EQ(value(t, "CUSTOM"), "");
     std::string out = written(t);
     EXPECT_EQ(out.substr(0, 20), "NAME=\"a\"b\"\nGROUP=\"\"\n");  // keys without slot: empty
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 16);
+}
+
+std::string line_of(const char* key, const std::string& v) { return std::string(key) + "=\"" + v + "\"\n"; }
+
+TEST(SettingsFile, LongValuesAreKeptByteForByte) {
+    // Longer than any option may set, up to what the line buffer holds.
+    const std::string product(52, 'P');
+    const std::string pccard = "\x01\t\r" + std::string(255 - 13, 'c');  // a 255-character line
+    const std::string in_text = line_of("PRODUCT", product) + line_of("PCCARD", pccard);
+    ASSERT_EQ(line_of("PCCARD", pccard).size(), 255u);
+    ValueTable t;
+    Text in(in_text);
+    ASSERT_EQ(read_apinfo(in.f, t), 0);
+    bool disk;
+    EXPECT_EQ(run(t, disk, {"-ROUTER", "NO"}), 0);
+    const std::string out = written(t);
+    EXPECT_NE(out.find(line_of("PRODUCT", product)), std::string::npos);
+    EXPECT_NE(out.find(line_of("PCCARD", pccard)), std::string::npos);
+}
+
+TEST(SettingsFile, ALineTooLongToKeepOrAReadErrorFailsTheRead) {
+    struct Case {
+        std::string text;
+        int rc;
+    };
+    const Case cases[] = {
+        {line_of("PRODUCT", std::string(300, 'P')), -1},
+        {line_of("JUNK", std::string(300, 'j')) + line_of("NAME", "a"), 0},  // not carried over anyway
+        {line_of("w", std::string(300, 'n')), 0},
+        {"NAME=\"" + std::string(255 - 6, 'n'), 0},  // a last line that fills the buffer, no newline
+        {"NAME=\"" + std::string(255 - 6, 'n') + "\"", -1},
+    };
+    for (const Case& c : cases) {
+        ValueTable t;
+        Text in(c.text);
+        EXPECT_EQ(read_apinfo(in.f, t), c.rc) << c.text.substr(0, 12);
+    }
+    // A stream that cannot be read: a directory opens, but reads fail.
+    std::FILE* dir = std::fopen("/", "r");
+    ASSERT_NE(dir, nullptr);
+    ValueTable t;
+    EXPECT_EQ(read_apinfo(dir, t), -1);
+    std::fclose(dir);
 }
 
 TEST(HttpdConf, TemplateLinesWithTheAddressMarkerBecomeServerName) {

@@ -1,0 +1,310 @@
+#!/usr/bin/env bats
+# The programs that replace files others read, under real faults: a full
+# file system (a tmpfs that is really full, or the full partition), reads
+# that fail, and kills at random points of their write path. Afterwards a
+# file is the old one or the new one, whole; after a failure the program
+# sees, no temporary file is left; after a kill, the next run leaves no
+# mount behind.
+
+load helpers
+bats_require_minimum_version 1.5.0
+
+setup_file() { appliance_up; }
+teardown_file() { appliance_down; }
+
+fault() { "$APPLIANCE_SRC/sim/fault" "$@"; }
+
+FACTORY=$(sed -n '/^NAME=/,/^ROUTER=/p' "$APPLIANCE_SRC/sim/create.d/40-disk.sh")
+NEW_APINFO=$(printf '%s\n' "$FACTORY" | sed -e 's/^IP=.*/IP="10.0.0.9"/' -e 's/^ROUTER=.*/ROUTER="YES"/')
+HTTPD_OLD=$'Port 80\nUser nobody\nServerName    192.168.0.1\nDocumentRoot /var/lib/httpd/htdocs\nScriptAlias /cgi-bin/ /var/lib/httpd/cgi-bin/'
+HTTPD_NEW=${HTTPD_OLD/192.168.0.1/10.0.0.9}
+HTPASSWD=var/lib/httpd/cgi-bin/setup/.htpasswd
+
+setup() {
+    [ -s "$APP/sim/state/hda2.loop" ] || skip "the partition needs a loop device"
+    rm -f "$APP"/sim/fk/refuse/* "$APP/sim/fk/requests.log"
+    # What killed runs of another test left.
+    for writer in infoedit pwreset pktcount filemix dialstat; do "${writer}_reset"; done
+}
+
+# A file of the persistent partition, mounted for the moment if it is not
+# (a killed run may have left it mounted; that is then left for the next run).
+disk_file() {
+    inapp env -u LD_PRELOAD sh -c 'if grep -q " /disk " /proc/mounts; then cat "/disk/$1"
+        else mount -t ext2 /dev/hda2 /disk && { cat "/disk/$1"; umount /disk; }; fi' - "$1"
+}
+put_disk_file() {
+    inapp env -u LD_PRELOAD sh -c 'umount /disk 2>/dev/null; mount -t ext2 /dev/hda2 /disk &&
+        rm -f /disk/*.* && printf "%s\n" "$2" > "/disk/$1"; umount /disk' - "$1" "$2"
+}
+disk_names() {
+    inapp env -u LD_PRELOAD sh -c 'mount -t ext2 /dev/hda2 /disk && ls -A /disk; umount /disk'
+}
+not_mounted() { refute inapp grep -q ' /disk ' /proc/mounts; }
+
+# True when the one line of the password file is root's entry for $2.
+entry_for() {
+    local hash=${1#root:}
+    [ "${1%%:*}" = root ] && [ ${#hash} -eq 13 ] &&
+        [ "$(perl -e 'print crypt($ARGV[0], $ARGV[1])' -- "$2" "$hash")" = "$hash" ]
+}
+
+# Each writer: how its files are set to the old state, what it is run
+# with, and how its files are checked to be old or new, whole.
+infoedit_reset() {
+    printf '%s\n' "$FACTORY" > "$APP/etc/apinfo"
+    printf '%s\n' "$HTTPD_OLD" > "$APP/var/lib/httpd/conf/httpd.conf"
+    rm -f "$APP"/etc/apinfo.* "$APP"/var/lib/httpd/conf/httpd.conf.*
+    put_disk_file apinfo "$FACTORY"
+}
+infoedit_cmd=(infoedit -ROUTER YES -IP 10.0.0.9)
+infoedit_whole() {
+    local f
+    f=$(cat "$APP/etc/apinfo")
+    [ "$f" = "$FACTORY" ] || [ "$f" = "$NEW_APINFO" ] || { echo "apinfo: $f"; return 1; }
+    f=$(cat "$APP/var/lib/httpd/conf/httpd.conf")
+    [ "$f" = "$HTTPD_OLD" ] || [ "$f" = "$HTTPD_NEW" ] || { echo "httpd.conf: $f"; return 1; }
+    f=$(disk_file apinfo)
+    [ "$f" = "$FACTORY" ] || [ "$f" = "$NEW_APINFO" ] || { echo "disk apinfo: $f"; return 1; }
+}
+
+pwreset_reset() {
+    echo 'root:oldoldoldold.' > "$APP/$HTPASSWD"
+    rm -f "$APP/$HTPASSWD".*
+    put_disk_file .htpasswd 'root:oldoldoldold.'
+}
+pwreset_cmd=(pwreset n3w)
+pwreset_whole() {
+    local f
+    for f in "$(cat "$APP/$HTPASSWD")" "$(disk_file .htpasswd)"; do
+        [ "$f" = root:oldoldoldold. ] || entry_for "$f" n3w || { echo "password file: $f"; return 1; }
+    done
+}
+
+COUNTERS_OLD=$(printf '%s="7"\n' {eth0,eth1,ppp0}_{tx,tx_err,rx,rx_err})
+COUNTERS_NEW=$(printf '%s\n' "$COUNTERS_OLD" | sed -e 's/^eth0_tx=.*/eth0_tx="500"/' -e 's/^eth0_rx=.*/eth0_rx="600"/' \
+    -e 's/^eth0_tx_err=.*/eth0_tx_err="0"/' -e 's/^eth0_rx_err=.*/eth0_rx_err="0"/')
+pktcount_reset() {
+    inapp /sim/bin/netsim set eth0 tx 500 tx_err 0 rx 600 rx_err 0
+    printf '%s\n' "$COUNTERS_OLD" > "$APP/etc/packets.conf"
+    rm -f "$APP"/etc/packets.conf.*
+}
+pktcount_cmd=(pktcount eth0 -c)
+pktcount_whole() {
+    local f
+    f=$(cat "$APP/etc/packets.conf")
+    [ "$f" = "$COUNTERS_OLD" ] || [ "$f" = "$COUNTERS_NEW" ] || { echo "packets.conf: $f"; return 1; }
+}
+
+filemix_reset() {
+    [ -e "$APP/tmp/src" ] || head -c 5000 /dev/urandom > "$APP/tmp/src"
+    [ -e "$APP/tmp/expected" ] || inapp filemix e /tmp/src /tmp/expected
+    echo keep > "$APP/tmp/dst"
+    rm -f "$APP"/tmp/dst.*
+}
+filemix_cmd=(filemix e /tmp/src /tmp/dst)
+filemix_whole() {
+    [ "$(cat "$APP/tmp/dst")" = keep ] || cmp -s "$APP/tmp/dst" "$APP/tmp/expected" || { echo "dst changed"; return 1; }
+}
+
+dialstat_reset() {
+    printf 'com_status="6"\nprog_status="1"\ndial_status="2"\n' > "$APP/etc/ppp/ppp.stat"
+    rm -f "$APP"/etc/ppp/ppp.stat.*
+}
+dialstat_cmd=(dialstat -s prog 5)
+dialstat_whole() {
+    local f
+    f=$(cat "$APP/etc/ppp/ppp.stat")
+    [ "$f" = $'com_status="6"\nprog_status="1"\ndial_status="2"' ] ||
+        [ "$f" = $'com_status="6"\nprog_status="5"\ndial_status="2"' ] || { echo "ppp.stat: $f"; return 1; }
+}
+
+# No temporary file beside any file the writers replace.
+no_leftovers() {
+    local left
+    left=$(cd "$APP" && ls -d etc/*.?????? etc/ppp/*.?????? var/lib/httpd/conf/httpd.conf.* "$HTPASSWD".* tmp/dst.* \
+        2>/dev/null || true)
+    [ -z "$left" ] || { echo "left behind: $left"; return 1; }
+    [ -z "$(disk_names | grep '\.......$')" ] || { echo "left on the partition: $(disk_names)"; return 1; }
+}
+
+# Runs writer $1 with signal $2 at $3 random points of its write path
+# (the calls from the first one naming $4 on), each time from the old
+# state, and checks its files after each.
+at_random_points() {
+    local writer=$1 sig=$2 count=$3 from=$4
+    local -n cmd="${writer}_cmd"
+    "${writer}_reset"
+    local points
+    points=$(fault calls "$APP" "${cmd[@]}" | sed -n "\\|$from|,\$p" | awk '{print $1, $2}' | shuf -n "$count")
+    [ -n "$points" ]
+    while read -r name n; do
+        "${writer}_reset"
+        fault at "$APP" "$name" "$n" "$sig" "${cmd[@]}" >/dev/null 2>&1 || true
+        "${writer}_whole" || { echo "$writer after $sig at $name call $n"; return 1; }
+        if [ "$sig" != KILL ]; then
+            no_leftovers || { echo "$writer after $sig at $name call $n"; return 1; }
+            not_mounted || { echo "$writer after $sig at $name call $n"; return 1; }
+        fi
+        # The next run goes through, whatever the killed one left.
+        run inapp "${cmd[@]}"
+        [ "$status" -eq 0 ] || { echo "$writer after $sig at $name call $n: next run: $output"; return 1; }
+        not_mounted || { echo "$writer after $sig at $name call $n: still mounted"; return 1; }
+    done <<< "$points"
+}
+
+# Each writer, where its write path begins, and how many points get KILL
+# and how many TERM.
+POINTS=(
+    "infoedit /etc/apinfo 4 3"
+    "pwreset .htpasswd 3 2"
+    "pktcount /etc/packets.conf 2 2"
+    "filemix /tmp/dst 2 2"
+    "dialstat ppp.stat 2 2"
+)
+
+@test "killed at random points, each writer leaves every file old or new, whole" {
+    for row in "${POINTS[@]}"; do
+        read -r writer from kills _ <<< "$row"
+        at_random_points "$writer" KILL "$kills" "$from"
+    done
+}
+
+@test "terminated at random points, each writer also leaves no temporary file and no mount" {
+    for row in "${POINTS[@]}"; do
+        read -r writer from _ terms <<< "$row"
+        at_random_points "$writer" TERM "$terms" "$from"
+    done
+}
+
+@test "killed at each step of the copy, the partition is never left mounted for the next run" {
+    for writer in infoedit pwreset; do
+        local -n cmd="${writer}_cmd"
+        "${writer}_reset"
+        # Every mount, open, sync, rename and unmount of the copy, and its write.
+        points=$(fault calls "$APP" "${cmd[@]}" | grep -v /sim/ |
+            awk '$1 == "mount" { on = 1 } on && $1 ~ /^(mount|openat|fsync|rename|umount2)$/ { print $1, $2 }
+                 on && $1 == "write" && !w++ { print $1, $2 } $1 == "umount2" { on = 0 }')
+        [ "$(echo "$points" | wc -l)" -ge 8 ]
+        while read -r name n; do
+            "${writer}_reset"
+            run fault at "$APP" "$name" "$n" KILL "${cmd[@]}"
+            [ "$status" -eq 137 ] || { echo "$writer: KILL at $name $n: status $status"; false; }
+            "${writer}_whole"
+            run inapp "${cmd[@]}"
+            [ "$status" -eq 0 ] || { echo "$writer after KILL at $name $n: $output"; false; }
+            not_mounted
+            no_leftovers
+        done <<< "$points"
+        # TERM while the copy is synced waits for the unmount.
+        "${writer}_reset"
+        fsync=$(fault calls "$APP" "${cmd[@]}" | awk '$1 == "mount" { on = 1 } on && $1 == "fsync" { print $2; exit }')
+        "${writer}_reset"
+        run fault at "$APP" fsync "$fsync" TERM "${cmd[@]}"
+        [ "$status" -eq 143 ]
+        "${writer}_whole"
+        not_mounted
+        no_leftovers
+    done
+    # The new files really went to the partition.
+    [ "$(disk_file apinfo)" = "$NEW_APINFO" ]
+    entry_for "$(disk_file .htpasswd)" n3w
+}
+
+# DIR (and the kilobytes left free), the command, its status and output,
+# and the file that must stay old.
+FULL_CASES=(
+    "/etc|infoedit -ROUTER YES -IP 10.0.0.9|1|Can't open \"/etc/apinfo\".|etc/apinfo"
+    "/var/lib/httpd/conf|infoedit -ROUTER YES -IP 10.0.0.9|1|Can't open \"/var/lib/httpd/conf/httpd.conf\".|var/lib/httpd/conf/httpd.conf"
+    "/disk|infoedit -ROUTER YES -IP 10.0.0.9|255|can't open /disk/apinfo.
+can't write data.|"
+    "/var/lib/httpd/cgi-bin/setup|pwreset n3w|1||$HTPASSWD"
+    "/disk|pwreset n3w|1||"
+    "/etc|pktcount eth0 -c|0|can't open /etc/packets.conf|etc/packets.conf"
+    "/etc/ppp|dialstat -s prog 5|0|can't open /etc/ppp/ppp.stat|etc/ppp/ppp.stat"
+    "/tmp 4|filemix e /tmp/src /tmp/dst|255|can't write /tmp/dst|tmp/dst"
+)
+
+@test "a full file system: the failure is reported, the old file stays whole, nothing is left behind" {
+    for row in "${FULL_CASES[@]}"; do
+        local dir=${row%%|*} rest=${row#*|}
+        local cmd=${rest%%|*}
+        rest=${rest#*|}
+        local want_status=${rest%%|*}
+        rest=${rest#*|}
+        local want_output=${rest%|*} file=${rest##*|}
+        [ -z "$file" ] || before=$(cat "$APP/$file")
+        # shellcheck disable=SC2086
+        fault full "$APP" $dir
+        # shellcheck disable=SC2086
+        run inapp $cmd
+        # While it is full the files are read inside; free puts them back.
+        dir=${dir% *}
+        left=$(inapp sh -c "ls -A '$dir' | grep '\.......$'" || true)
+        fault free "$APP" "$dir"
+        [ "$status" -eq "$want_status" ] || { echo "$cmd in a full $dir: status $status: $output"; false; }
+        [ "$output" = "$want_output" ] || { echo "$cmd in a full $dir: $output"; false; }
+        [ -z "$left" ] || { echo "$cmd in a full $dir left $left"; false; }
+        [ -z "$file" ] || [ "$(cat "$APP/$file")" = "$before" ] || { echo "$file changed"; false; }
+        not_mounted
+        no_leftovers
+        for writer in infoedit pwreset pktcount filemix dialstat; do "${writer}_reset"; done
+    done
+    [ "$(disk_file apinfo)" = "$FACTORY" ]
+    [ "$(disk_file .htpasswd)" = root:oldoldoldold. ]
+}
+
+@test "a read error stops the run before anything is written" {
+    run fault readerr "$APP" /etc/apinfo infoedit -ROUTER YES
+    [ "$status" -eq 1 ]
+    [ "$output" = 'Can'\''t open "/etc/apinfo".' ]
+    run fault readerr "$APP" /etc/htconf.templ infoedit -ROUTER YES -IP 10.0.0.9
+    [ "$status" -eq 1 ]
+    [ "$output" = 'Can'\''t open "/etc/htconf.templ".' ]
+    [ "$(cat "$APP/etc/apinfo")" = "$NEW_APINFO" ]   # written before, as a failed template leaves it
+    [ "$(cat "$APP/var/lib/httpd/conf/httpd.conf")" = "$HTTPD_OLD" ]
+    [ ! -e "$APP/sim/fk/requests.log" ]   # the partition was never mounted
+
+    run --separate-stderr fault readerr "$APP" /etc/packets.conf pktcount eth0 -c
+    [ "$status" -eq 0 ]
+    [ "$output" = "" ]
+    [ "$stderr" = "can't read /etc/packets.conf" ]
+    [ "$(cat "$APP/etc/packets.conf")" = "$COUNTERS_OLD" ]
+
+    run --separate-stderr fault readerr "$APP" /tmp/src filemix e /tmp/src /tmp/dst
+    [ "$status" -eq 1 ]
+    [ "$stderr" = "can't read /tmp/src" ]
+    [ "$(cat "$APP/tmp/dst")" = keep ]
+    no_leftovers
+}
+
+@test "settings and password files that are symbolic links stay links to the new text" {
+    mkdir -p "$APP/etc/real" "$APP/var/lib/httpd/real"
+    mv "$APP/etc/apinfo" "$APP/etc/real/apinfo"
+    ln -s real/apinfo "$APP/etc/apinfo"
+    echo old > "$APP/var/lib/httpd/real/pw"
+    ln -sf /var/lib/httpd/real/pw "$APP/$HTPASSWD"
+    run inapp infoedit -w no -ROUTER YES -IP 10.0.0.9
+    [ "$status" -eq 0 ]
+    run inapp pwreset n3w
+    [ "$status" -eq 0 ]
+    [ "$(readlink "$APP/etc/apinfo")" = real/apinfo ]
+    [ "$(cat "$APP/etc/real/apinfo")" = "$NEW_APINFO" ]
+    [ "$(readlink "$APP/$HTPASSWD")" = /var/lib/httpd/real/pw ]
+    entry_for "$(cat "$APP/var/lib/httpd/real/pw")" n3w
+    rm "$APP/etc/apinfo" "$APP/$HTPASSWD"
+    mv "$APP/etc/real/apinfo" "$APP/etc/apinfo"
+    rm -r "$APP/etc/real" "$APP/var/lib/httpd/real"
+}
+
+@test "while another run holds the partition, a copy fails as busy and leaves its mount alone" {
+    run inapp env -u LD_PRELOAD flock /dev/hda2 sh -c 'mount -t ext2 /dev/hda2 /disk
+        LD_PRELOAD=/sim/lib/libfakekernel.so infoedit -ROUTER YES; echo "status $?"
+        grep -c " /disk " /proc/mounts; umount /disk'
+    [ "$output" = "mount:: Device or resource busy
+can't write data.
+status 255
+1" ]
+    not_mounted
+    [ "$(disk_file apinfo)" = "$FACTORY" ]
+}
