@@ -14,6 +14,7 @@ for p in $programs; do expected="$expected $p.8"; done
 for f in $files; do expected="$expected $f.5"; done
 
 for page in $expected; do
+    [ -f "$src/man/$page.scd" ] || { fail "$page: no source man/$page.scd"; continue; }
     [ -s "$pages/$page" ] || { fail "$page: no page built"; continue; }
     name=${page%.*} section=${page##*.}
     warnings=$(groff -man -Tutf8 -ww -z "$pages/$page" 2>&1)
@@ -35,8 +36,8 @@ for page in $expected; do
     fi
 done
 
-for built in "$pages"/*.[58]; do
-    page=$(basename "$built")
+for source in "$src"/man/*.scd; do
+    page=$(basename "$source" .scd)
     case " $expected " in *" $page "*) ;; *) fail "$page: a page for no program or listed file";; esac
 done
 [ $status = 0 ] && echo "$(echo $expected | wc -w) pages checked"
