@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "lifecycle.h"
 #include "ppp_config.h"
 
 namespace {
@@ -188,52 +187,6 @@ TEST_F(WritePppConfig, FailuresAndEntriesOutsideTheRange) {
     EXPECT_EQ(write_ppp_config(cfg, 2, 1, dns, files), -1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "can't open " + bad_options + "\n");
     EXPECT_STREQ(dns.primary, "kept");
-}
-
-TEST(ParseCommand, WordsAreFoundInOrder) {
-    struct Row {
-        const char* line;
-        DaemonState state;
-    } rows[] = {
-        {"restart", STATE_RESTART}, {"start", STATE_START},     {"stop", STATE_STOP},
-        {"exit", STATE_EXIT},       {"stop test 2", STATE_STOP}, {"nexity", STATE_EXIT},
-        {"", STATE_IDLE},           {"hello\n", STATE_IDLE},     {"STOP", STATE_IDLE},
-    };
-    for (const Row& r : rows) {
-        int entry = 0;
-        EXPECT_EQ(parse_command(r.line, entry), r.state) << r.line;
-    }
-}
-
-TEST(ParseCommand, TestNumberMustNameAnEntry) {
-    int entry = 0;
-    EXPECT_EQ(parse_command("test 5", entry), STATE_TEST);
-    EXPECT_EQ(entry, 5);
-    EXPECT_EQ(parse_command("test", entry), STATE_TEST);  // no number: the last one stays
-    EXPECT_EQ(entry, 5);
-    EXPECT_EQ(parse_command("test 0", entry), STATE_IDLE);
-    EXPECT_EQ(parse_command("test 6", entry), STATE_IDLE);
-    EXPECT_EQ(parse_command("test -1", entry), STATE_IDLE);
-    entry = 0;
-    EXPECT_EQ(parse_command("xtest 3", entry), STATE_IDLE);  // the number is read from the line start
-}
-
-TEST(PidFile, NumbersAndWhatCountsAsNone) {
-    char path[] = "/tmp/pidfileXXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    EXPECT_EQ(read_pid_file(path), 0);  // empty
-    EXPECT_EQ(write_pid_file(path, 1234), 0);
-    EXPECT_EQ(slurp(std::string(path)), "1234\n");
-    EXPECT_EQ(read_pid_file(path), 1234);
-    FILE* f = std::fopen(path, "w");
-    std::fputs("-5\n", f);
-    std::fclose(f);
-    EXPECT_EQ(read_pid_file(path), 0);
-    std::remove(path);
-    EXPECT_EQ(read_pid_file(path), 0);
-    EXPECT_EQ(write_pid_file("/nonexistent/dir/x.pid", 1), -1);
 }
 
 }  // namespace

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "process.h"
+#include "scratch_file.h"
+
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::string s;
+    FILE* f = std::fopen(path.c_str(), "r");
+    if (!f) return "(missing)";
+    for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
+    std::fclose(f);
+    return s;
+}
+
+void put(const std::string& path, const char* text) {
+    FILE* f = std::fopen(path.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs(text, f);
+    std::fclose(f);
+}
+
+using PidFile = ScratchFile;
+
+TEST_F(PidFile, NumbersAndWhatCountsAsNone) {
+    struct Row {
+        const char* text;
+        int pid;
+    } rows[] = {{"", 0}, {"1234\n", 1234}, {"-5\n", 0}, {"x\n", 0}, {" 77", 77}};
+    for (const Row& r : rows) {
+        ScratchFile::put(r.text);
+        EXPECT_EQ(read_pid_file(path), r.pid) << r.text;
+    }
+    std::remove(path);
+    EXPECT_EQ(read_pid_file(path), 0);
+}
+
+// A daemon stand-in in a child process: claims the pid file at `path`, writes
+// its pid, optionally lets a forked child of its own get SIGTERM first, tells
+// the test through a pipe, then waits for its end.
+class Claimers : public ::testing::Test {
+protected:
+    char dir[64] = "/tmp/claimXXXXXX";
+    std::string path;
+    std::vector<pid_t> started;
+
+    void SetUp() override {
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        path = std::string(dir) + "/dialmon.pid";
+    }
+    void TearDown() override {
+        for (pid_t pid : started)
+            if (pid > 0) kill(pid, SIGKILL);
+        for (pid_t pid : started)
+            if (pid > 0) waitpid(pid, nullptr, 0);
+        std::remove(path.c_str());
+        rmdir(dir);
+    }
+
+    pid_t start(bool term_reaches_a_child = false) {
+        int ready[2];
+        if (pipe(ready) != 0) return -1;
+        pid_t pid = fork();
+        if (pid == 0) {
+            install_handlers();
+            claim_pid_file(path.c_str());
+            write_pid_file(getpid());
+            if (term_reaches_a_child) {
+                // The daemon's handler runs in a forked child before it has
+                // put back the defaults.
+                pid_t child = fork();
+                if (child == 0) {
+                    raise(SIGTERM);
+                    _exit(3);
+                }
+                waitpid(child, nullptr, 0);
+            }
+            char byte = 1;
+            if (write(ready[1], &byte, 1) != 1) _exit(2);
+            for (;;) pause();
+        }
+        close(ready[1]);
+        started.push_back(pid);
+        pollfd pfd{ready[0], POLLIN, 0};
+        char byte = 0;
+        bool ok = poll(&pfd, 1, 10000) == 1 && read(ready[0], &byte, 1) == 1;
+        close(ready[0]);
+        return ok ? pid : -1;
+    }
+
+    // How the claimer ended: its exit status, or -1.
+    int ended(pid_t pid) {
+        int status = 0;
+        if (waitpid(pid, &status, 0) != pid) return -1;
+        for (pid_t& p : started)
+            if (p == pid) p = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(Claimers, AStarterTakesOverFromTheHolderWhichRemovesOnlyItsOwnFile) {
+    pid_t first = start();
+    ASSERT_GT(first, 0);
+    EXPECT_EQ(slurp(path), std::to_string(first) + "\n");
+    pid_t second = start();
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(ended(first), 0);  // by SIGTERM, through the handler
+    EXPECT_EQ(slurp(path), std::to_string(second) + "\n");
+    kill(second, SIGTERM);
+    EXPECT_EQ(ended(second), 0);
+    EXPECT_EQ(slurp(path), "(missing)");
+}
+
+TEST_F(Claimers, SigtermKeepsAFileThatIsNotTheDaemonsOwn) {
+    struct Row {
+        const char* what;
+        bool term_reaches_a_child;
+        void (*spoil)(const std::string& path);
+        const char* left;  // nullptr: the daemon's own pid
+    } rows[] = {
+        {"a child of the daemon ends by the handler", true, nullptr, nullptr},
+        {"the file was written over", false, [](const std::string& p) { put(p, "999\n"); }, "999\n"},
+        {"the file was replaced",
+         false,
+         [](const std::string& p) {
+             std::remove(p.c_str());
+             put(p, "999\n");
+         },
+         "999\n"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        pid_t daemon = start(r.term_reaches_a_child);
+        ASSERT_GT(daemon, 0);
+        if (r.spoil) r.spoil(path);
+        std::string own = std::to_string(daemon) + "\n";
+        EXPECT_EQ(slurp(path), r.left ? r.left : own.c_str());
+        kill(daemon, SIGTERM);
+        EXPECT_EQ(ended(daemon), 0);
+        EXPECT_EQ(slurp(path), r.left ? r.left : "(missing)");
+        std::remove(path.c_str());
+    }
+}
+
+// The waits: the time, a command, a child's end, whichever comes first.
+class Waits : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { install_handlers(); }
+    void SetUp() override { command_signalled(); }
+};
+
+TEST_F(Waits, EndAtTheTimeOrAtOnceForACommand) {
+    std::int64_t t0 = now_ms();
+    EXPECT_FALSE(wait_for(150));
+    EXPECT_GE(now_ms() - t0, 150);
+
+    // A command that comes while waiting, and one that was already waiting.
+    pid_t sender = fork();
+    if (sender == 0) {
+        usleep(100 * 1000);
+        kill(getppid(), SIGUSR1);
+        _exit(0);
+    }
+    t0 = now_ms();
+    EXPECT_TRUE(wait_for(10000));
+    EXPECT_LT(now_ms() - t0, 5000);
+    EXPECT_TRUE(wait_for(10000));  // still waiting until it is taken
+    EXPECT_TRUE(command_signalled());
+    EXPECT_FALSE(command_signalled());
+    waitpid(sender, nullptr, 0);
+}
+
+TEST_F(Waits, ForAChildUntilItEnds) {
+    char sh[] = "/bin/sh", c[] = "-c", cmd[] = "sleep 0.2";
+    char* argv[] = {sh, c, cmd, nullptr};
+    pid_t child = spawn(argv, true);
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(running(child));
+    EXPECT_EQ(getpgid(child), child);
+    EXPECT_FALSE(wait_for(-1, child));
+    EXPECT_FALSE(running(child));
+}
+
+TEST_F(Waits, SpawnedProgramsStartWithTheCallersSignalMask) {
+    char out[] = "/tmp/sigmaskXXXXXX";
+    int fd = mkstemp(out);
+    ASSERT_GE(fd, 0);
+    // Straight into grep: a shell would clear the mask itself.
+    char grep[] = "grep", pattern[] = "^SigBlk", status[] = "/proc/self/status";
+    char* argv[] = {grep, pattern, status, nullptr};
+    std::fflush(stdout);
+    int saved = dup(1);
+    dup2(fd, 1);
+    pid_t child = spawn(argv, false);
+    dup2(saved, 1);
+    close(saved);
+    close(fd);
+    ASSERT_GT(child, 0);
+    EXPECT_FALSE(wait_for(10000, child));
+    std::string own = slurp("/proc/self/status");
+    std::size_t at = own.find("SigBlk:");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(slurp(out), own.substr(at, own.find('\n', at) + 1 - at));
+    std::remove(out);
+}
+
+}  // namespace
