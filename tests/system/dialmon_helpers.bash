@@ -82,3 +82,17 @@ status_is() {
 # Processes of the appliance whose command line matches.
 running() { inapp ps -eo pid=,stat=,args= | grep -v grep | grep -q -- "$1"; }
 zombies() { inapp ps -eo stat= | grep -c '^Z' || true; }
+
+# A leftover PPP pid file naming a process that is not a PPP daemon: it
+# ends at the first SIGTERM but its pid file stays, so every stop of the PPP
+# daemons sends it SIGTERM again and waits five seconds. Prints its pid.
+leftover_ppp() {
+    inapp sh -c "sleep 600 >/dev/null 2>&1 & echo \$! > /var/run/ppp$1.pid" 2>/dev/null
+    cat "$APP/var/run/ppp$1.pid"
+}
+
+# How many dialmon processes the appliance has (zombies aside).
+dialmon_count() { inapp ps -C dialmon -o stat= 2>/dev/null | grep -vc '^Z' || true; }
+
+# Exactly one dialmon runs, and the pid file names it.
+one_dialmon() { [ "$(dialmon_count)" = 1 ] && daemon_alive; }
