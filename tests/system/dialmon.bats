@@ -86,6 +86,9 @@ teardown() {
     start_dialmon
     local first
     first=$(daemon_pid)
+    # Also once the first has started children of its own.
+    send "test 1"
+    wait_for 5 in_log pppd.log "dial1: started (unit 0, demand=no)"
     inapp sh -c 'dialmon >>/sim/log/dialmon.out 2>&1'
     # The first removes its pid file as it ends; the second writes its own
     # a second after signalling.

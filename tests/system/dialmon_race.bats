@@ -36,7 +36,7 @@ command_in_window() {
     local relay
     relay=$(cat "$APP/var/run/dnsrelay.pid")
     inapp dialctl $2
-    wait_for 2 gone "$relay"
+    wait_for 3 gone "$relay"
     rm -f "$APP/var/run/dnsrelay.pid"
     # Where the window ends (and some), an attempt that missed the command
     # would start the relay and the PPP daemon, or rewrite the command file.
