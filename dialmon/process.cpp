@@ -104,6 +104,13 @@ struct flock whole_file(short type) {
     return lock;
 }
 
+int keep_pid_file(int fd, const char* path) {
+    own_path = path;
+    own_pid = getpid();
+    own_fd = fd;
+    return 0;
+}
+
 }  // namespace
 
 std::int64_t now_ms() {
@@ -162,21 +169,19 @@ int claim_pid_file(const char* path) {
         if (fd < 0) return -1;
         struct flock lock = whole_file(F_WRLCK);
         if (fcntl(fd, F_SETLK, &lock) == 0) {
-            if (same_file(fd, path)) {
-                own_path = path;
-                own_pid = getpid();
-                own_fd = fd;
-                return 0;
-            }
-            close(fd);  // the older instance removed it meanwhile
+            if (same_file(fd, path)) return keep_pid_file(fd, path);
+            close(fd);  // the older instance removed the file meanwhile
             continue;
         }
+        // A file system without record locks: the file is simply taken.
+        if (errno != EACCES && errno != EAGAIN) return keep_pid_file(fd, path);
         lock = whole_file(F_WRLCK);
         pid_t older = fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK ? lock.l_pid : 0;
         close(fd);
-        if (older <= 0) continue;  // let go of meanwhile
-        kill(older, SIGTERM);
-        sleep_through(1000);
+        if (older > 0) kill(older, SIGTERM);
+        // Without a holder it was let go of meanwhile (or is held from
+        // outside this pid namespace): look again soon.
+        sleep_through(older > 0 ? 1000 : 100);
     }
 }
 
