@@ -1,3 +1,7 @@
+// stat must not fail on a 32-bit build for an inode number beyond 32 bits:
+// the pid file is recognised by its inode.
+#define _FILE_OFFSET_BITS 64
+
 #include "process.h"
 
 #include <cerrno>
@@ -56,7 +60,7 @@ void remove_own_pid_file() {
     if (fd < 0 || getpid() != own_pid || !same_file(fd, own_path)) return;
     char text[16];
     ssize_t n = pread(fd, text, sizeof text, 0);
-    long pid = 0;
+    long long pid = 0;
     for (ssize_t i = 0; i < n && text[i] >= '0' && text[i] <= '9'; ++i) pid = pid * 10 + (text[i] - '0');
     if (n > 0 && pid == own_pid) unlink(own_path);
 }
