@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "modem.h"
+#include "number.h"
 #include "reply.h"
 #include "settings.h"
 
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
     const char* command = argv[1];
     if (std::strcmp(argv[1], "-s") == 0) {
         if (argc < 4) return usage(prog, 0);
-        sscanf(argv[2], "%d", &speed);
+        scan_int(argv[2], &speed);
         command = argv[3];
     }
     if (!set_command(buffer, command)) return usage(prog, 1);

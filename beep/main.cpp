@@ -1,7 +1,7 @@
 // beep: sounds the buzzer in cycles of `count` beeps until it is killed.
 #include <cstdio>
-#include <cstdlib>
 
+#include "number.h"
 #include "tone.h"
 
 namespace {
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         std::printf("usage: %s count\n", argv[0] ? argv[0] : "beep");
         return 0;
     }
-    int count = std::atoi(argv[1]);
+    int count = to_int(argv[1]);
     hold_termination_signals();
     for (;;) {
         for (int i = 0; i < count; ++i) {

@@ -4,11 +4,23 @@
 #include <climits>
 #include <cstdlib>
 
-// The standard base-10 conversion, taken to 32 bits the way an int
-// assignment does: leading blanks, an optional sign, digits up to the
-// first non-digit; no digits gives 0.
-inline int to_int(const char* text) {
-    return static_cast<int>(std::strtol(text, nullptr, 10));
+// Decimal numbers as the appliance's atoi reads them: leading blanks, an
+// optional sign, the digits up to the first non-digit; no digits give 0.
+// A value beyond the int range gives the nearest end of it (INT_MIN or
+// INT_MAX) on every word size, where a plain conversion would wrap on a
+// 64-bit build.
+inline int saturate_int(long v) { return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : static_cast<int>(v); }
+
+inline int to_int(const char* text) { return saturate_int(std::strtol(text, nullptr, 10)); }
+
+// The same, for a caller that must know whether there was a number, as
+// sscanf's %d tells: false, and *out left alone, when there are no digits.
+inline bool scan_int(const char* text, int* out) {
+    char* end = nullptr;
+    long v = std::strtol(text, &end, 10);
+    if (end == text) return false;
+    *out = saturate_int(v);
+    return true;
 }
 
 // Strict form: the whole text must be a decimal number within

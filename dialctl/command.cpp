@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "number.h"
 #include "owned.h"
 
 namespace {
@@ -26,7 +27,7 @@ int command_code(const char* line) {
     if (begins(line, "stop")) return CMD_STOP;
     if (begins(line, "test")) {
         int n = 0;
-        if (std::sscanf(line, "test %d", &n) == 1 && n >= 1 && n <= 5) return n + 2;
+        if (scan_int(line + 4, &n) && n >= 1 && n <= 5) return n + 2;
         return CMD_NONE;
     }
     if (begins(line, "restart")) return CMD_RESTART;
@@ -53,7 +54,8 @@ int find_daemon(const char* pid_path) {
     {
         File f(pid_path, "re");
         if (!f) return -1;
-        if (std::fscanf(f.get(), "%d", &pid) != 1) pid = -1;
+        char text[32] = {};
+        if (std::fread(text, 1, sizeof text - 1, f.get()) == 0 || !scan_int(text, &pid)) pid = -1;
     }
     if (pid <= 0) return 0;
 
