@@ -1,4 +1,5 @@
-# Prints the stripped size of each program and the total.
+# Prints the stripped size of each program and the total; with BUDGET (in
+# bytes), fails when the total exceeds it.
 set(total 0)
 foreach(file IN LISTS FILES)
   get_filename_component(name ${file} NAME)
@@ -10,7 +11,9 @@ foreach(file IN LISTS FILES)
   file(SIZE ${tmp} size)
   file(REMOVE ${tmp})
   math(EXPR total "${total} + ${size}")
-  string(LENGTH "${name}" len)
   message("${name}\t${size}")
 endforeach()
 message("total\t${total}")
+if(BUDGET AND total GREATER BUDGET)
+  message(FATAL_ERROR "the programs take ${total} bytes, over the budget of ${BUDGET}")
+endif()

@@ -1,6 +1,3 @@
-// Large-file interfaces on i386 too: stat() of a file with a large inode
-// number must not fail there.
-#define _FILE_OFFSET_BITS 64
 #include "store.h"
 
 #include <cerrno>

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include "owned.h"
@@ -52,7 +52,10 @@ void sleep_until_signal(long us) {
             left.tv_nsec += 1000000000;
         }
         if (left.tv_sec < 0) return;
-        ppoll(nullptr, 0, &left, &sleep_mask);
+        // pselect, not ppoll: on i386 the C library's fortified ppoll calls
+        // the entry point with the 32-bit time layout, which reads this
+        // 64-bit one wrongly (a short wait becomes none: a busy loop).
+        pselect(0, nullptr, nullptr, nullptr, &left, &sleep_mask);
     }
 }
 

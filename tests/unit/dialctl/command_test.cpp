@@ -69,7 +69,7 @@ TEST_F(CommandFile, FindDaemonNeedsALiveDialmon) {
     for (int i = 0; i < 100; ++i) {
         char first[8] = {};
         if (FILE* f = std::fopen(cmdline.c_str(), "r")) {
-            std::fgets(first, sizeof first, f);
+            if (!std::fgets(first, sizeof first, f)) first[0] = '\0';
             std::fclose(f);
         }
         if (std::string(first) == "sleep") break;
