@@ -146,31 +146,42 @@ using namespace fk;
 
 extern "C" {
 
-int ioctl(int fd, unsigned long request, ...) {
-    va_list ap;
-    va_start(ap, request);
-    void* arg = va_arg(ap, void*);
-    va_end(ap);
-    for (IoctlRoute* r = ioctl_routes; r; r = r->next) {
-        if (r->request != request) continue;
-        int rc = r->fn(fd, request, arg);
-        if (rc != kPass) return rc;
+// ioctl and setsockopt, by each name a program may call them: on i386 the
+// programs' 64-bit time makes them __ioctl_time64 and __setsockopt64.
+#define FK_IOCTL(entry)                                                          \
+    int entry(int fd, unsigned long request, ...) {                              \
+        va_list ap;                                                              \
+        va_start(ap, request);                                                   \
+        void* arg = va_arg(ap, void*);                                           \
+        va_end(ap);                                                              \
+        for (IoctlRoute* r = ioctl_routes; r; r = r->next) {                     \
+            if (r->request != request) continue;                                 \
+            int rc = r->fn(fd, request, arg);                                    \
+            if (rc != kPass) return rc;                                          \
+        }                                                                        \
+        using Fn = int (*)(int, unsigned long, void*);                           \
+        static Fn next = reinterpret_cast<Fn>(real(#entry));                     \
+        return next(fd, request, arg);                                           \
     }
-    using Fn = int (*)(int, unsigned long, void*);
-    static Fn next = reinterpret_cast<Fn>(real("ioctl"));
-    return next(fd, request, arg);
-}
 
-int setsockopt(int fd, int level, int name, const void* value, socklen_t len) {
-    for (SockoptRoute* r = sockopt_routes; r; r = r->next) {
-        if (r->level != level || r->name != name) continue;
-        int rc = r->fn(fd, level, name, value, len);
-        if (rc != kPass) return rc;
+#define FK_SETSOCKOPT(entry)                                                     \
+    int entry(int fd, int level, int opt, const void* value, socklen_t len) {    \
+        for (SockoptRoute* r = sockopt_routes; r; r = r->next) {                 \
+            if (r->level != level || r->name != opt) continue;                   \
+            int rc = r->fn(fd, level, opt, value, len);                          \
+            if (rc != kPass) return rc;                                          \
+        }                                                                        \
+        using Fn = int (*)(int, int, int, const void*, socklen_t);               \
+        static Fn next = reinterpret_cast<Fn>(real(#entry));                     \
+        return next(fd, level, opt, value, len);                                 \
     }
-    using Fn = int (*)(int, int, int, const void*, socklen_t);
-    static Fn next = reinterpret_cast<Fn>(real("setsockopt"));
-    return next(fd, level, name, value, len);
-}
+
+FK_IOCTL(ioctl)
+FK_SETSOCKOPT(setsockopt)
+#if defined(__i386__)
+FK_IOCTL(__ioctl_time64)
+FK_SETSOCKOPT(__setsockopt64)
+#endif
 
 int socket(int domain, int type, int protocol) {
     for (SocketHook* h = socket_hooks; h; h = h->next) {

@@ -77,33 +77,37 @@ void chipset_out(unsigned port, uint8_t value) {
         chipset_registers[chipset_index] = value;
 }
 
-#if defined(__x86_64__)
 // The byte forms of in and out: E4 ib (in al, imm8), E6 ib (out imm8, al),
-// EC (in al, dx), EE (out dx, al). Anything else is a real fault.
+// EC (in al, dx), EE (out dx, al), the same in 32-bit and 64-bit code.
+// Anything else is a real fault. Under qemu-user (the i386 programs) every
+// in and out faults this way, and the registers set here take effect too.
+#if defined(__x86_64__)
+constexpr int kIp = REG_RIP, kAx = REG_RAX, kDx = REG_RDX;
+#elif defined(__i386__)
+constexpr int kIp = REG_EIP, kAx = REG_EAX, kDx = REG_EDX;
+#endif
+
 bool emulate(ucontext_t* uc) {
     greg_t* regs = uc->uc_mcontext.gregs;
-    const uint8_t* code = reinterpret_cast<const uint8_t*>(regs[REG_RIP]);
+    const uint8_t* code = reinterpret_cast<const uint8_t*>(regs[kIp]);
     unsigned port;
     unsigned length;
     bool input;
     switch (code[0]) {
         case 0xE4: port = code[1], length = 2, input = true; break;
         case 0xE6: port = code[1], length = 2, input = false; break;
-        case 0xEC: port = regs[REG_RDX] & 0xFFFF, length = 1, input = true; break;
-        case 0xEE: port = regs[REG_RDX] & 0xFFFF, length = 1, input = false; break;
+        case 0xEC: port = regs[kDx] & 0xFFFF, length = 1, input = true; break;
+        case 0xEE: port = regs[kDx] & 0xFFFF, length = 1, input = false; break;
         default: return false;
     }
     if (!is_granted(port)) return false;
     if (input)
-        regs[REG_RAX] = (regs[REG_RAX] & ~static_cast<greg_t>(0xFF)) | chipset_in(port);
+        regs[kAx] = (regs[kAx] & ~static_cast<greg_t>(0xFF)) | chipset_in(port);
     else
-        chipset_out(port, static_cast<uint8_t>(regs[REG_RAX]));
-    regs[REG_RIP] += length;
+        chipset_out(port, static_cast<uint8_t>(regs[kAx]));
+    regs[kIp] += length;
     return true;
 }
-#else
-bool emulate(ucontext_t*) { return false; }
-#endif
 
 void on_segv(int sig, siginfo_t* info, void* context) {
     // A port instruction without permission is a general protection fault,

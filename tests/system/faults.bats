@@ -299,7 +299,7 @@ can't write data.|"
 
 @test "while another run holds the partition, a copy fails as busy and leaves its mount alone" {
     run inapp env -u LD_PRELOAD flock /dev/hda2 sh -c 'mount -t ext2 /dev/hda2 /disk
-        LD_PRELOAD=/sim/lib/libfakekernel.so infoedit -ROUTER YES; echo "status $?"
+        LD_PRELOAD="/sim/\$LIB/libfakekernel.so" infoedit -ROUTER YES; echo "status $?"
         grep -c " /disk " /proc/mounts; umount /disk'
     [ "$output" = "mount:: Device or resource busy
 can't write data.

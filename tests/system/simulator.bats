@@ -13,7 +13,7 @@ teardown_file() { appliance_down; }
     [ "$output" = 'ROUTER="YES"' ]
     run inapp sh -c 'cat /proc/1/cmdline | tr "\0" " "; echo; echo $LD_PRELOAD; ls /bin/dialstat'
     [ "${lines[0]}" = "/sim/bin/nsinit " ]
-    [ "${lines[1]}" = "/sim/lib/libfakekernel.so" ]
+    [ "${lines[1]}" = '/sim/$LIB/libfakekernel.so' ]
     [ "${lines[2]}" = "/bin/dialstat" ]
     # Writing the appliance's /var never reaches the PC's.
     inapp sh -c 'echo 42 > /var/run/probe.pid'
