@@ -89,6 +89,9 @@ usage="usage: dialctl start|stop|test n|restart|exit"
     run inapp dialctl test 0
     [ "$status" -eq 0 ]
     [ -z "$output" ]
+    run inapp dialctl test 4294967297  # beyond the int range: no test number
+    [ "$status" -eq 0 ]
+    [ -z "$output" ]
     [ "$(cmd_file)" = stop ]
     relay_alive
     run inapp dialctl test 3

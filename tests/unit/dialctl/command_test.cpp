@@ -38,6 +38,9 @@ TEST_F(CommandFile, LinesAreComparedByTheirBeginning) {
         {"startx", CMD_START},  {"stop\n", CMD_STOP},  {"test 0", CMD_NONE},
         {"test 6", CMD_NONE},   {"test", CMD_NONE},    {"test x", CMD_NONE},
         {"restart!", CMD_RESTART}, {" start", CMD_NONE}, {"START", CMD_NONE},
+        {"test5", CMD_TEST1 + 4}, {"test \t2", CMD_TEST1 + 1},
+        // Beyond the int range a number is no test number, on any word size.
+        {"test 4294967297", CMD_NONE}, {"test -4294967291", CMD_NONE},
     };
     for (const Row& r : rows) {
         put(r.line);
