@@ -4,6 +4,11 @@
 #   teardown_file { appliance_down; }    ends it, removes its root
 #   inapp CMD ...                        run a command inside it
 #   APP                                  its root on the host: $APP/etc/ppp/...
+#
+# The programs come from $APPLIANCE_BUILD (default build/test). With
+# APPLIANCE_BUILD=build/i386 the same tests run the appliance's 32-bit
+# programs, through qemu-user in the simulator of $APPLIANCE_SIM_BUILD
+# (default build/host); ctest sets both.
 
 : "${APPLIANCE_SRC:=$(cd "$BATS_TEST_DIRNAME/../.." && pwd)}"
 : "${APPLIANCE_BUILD:=$APPLIANCE_SRC/build/test}"
