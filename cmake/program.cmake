@@ -8,8 +8,16 @@
 set(APPLIANCE_PRODUCT_FLAGS -fno-exceptions -fno-rtti -fno-threadsafe-statics
     -fno-asynchronous-unwind-tables -Wall -Wextra)
 
+if(APPLIANCE_WHOLE_PROGRAM_OPTIMISATION)
+  include(CheckIPOSupported)
+  check_ipo_supported()
+endif()
+
 function(appliance_product_flags target)
   target_compile_options(${target} PRIVATE ${APPLIANCE_PRODUCT_FLAGS})
+  if(APPLIANCE_WHOLE_PROGRAM_OPTIMISATION)
+    set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
+  endif()
   if(APPLIANCE_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
   endif()
