@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "number.h"
 #include "owned.h"
 #include "process.h"
 
@@ -11,7 +12,7 @@ DaemonState parse_command(const char* line, int& test_entry) {
     if (std::strstr(line, "start")) return STATE_START;
     if (std::strstr(line, "stop")) return STATE_STOP;
     if (std::strstr(line, "test")) {
-        std::sscanf(line, "test %d", &test_entry);
+        if (std::strncmp(line, "test", 4) == 0) scan_int(line + 4, &test_entry);
         return valid_entry(test_entry) ? STATE_TEST : STATE_IDLE;
     }
     if (std::strstr(line, "exit")) return STATE_EXIT;

@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "number.h"
 #include "owned.h"
 
 namespace {
@@ -158,8 +159,9 @@ void install_handlers() {
 int read_pid_file(const char* path) {
     File f(path, "re");
     if (!f) return 0;
+    char text[32] = {};
     int pid = 0;
-    if (std::fscanf(f.get(), "%d", &pid) != 1) pid = 0;
+    if (std::fread(text, 1, sizeof text - 1, f.get()) == 0 || !scan_int(text, &pid)) pid = 0;
     return pid < 0 ? 0 : pid;
 }
 

@@ -28,6 +28,8 @@ TEST(ParseCommand, TestNumberMustNameAnEntry) {
     EXPECT_EQ(parse_command("test 0", entry), STATE_IDLE);
     EXPECT_EQ(parse_command("test 6", entry), STATE_IDLE);
     EXPECT_EQ(parse_command("test -1", entry), STATE_IDLE);
+    // Beyond the int range: no entry on any word size (not entry 1).
+    EXPECT_EQ(parse_command("test 4294967297", entry), STATE_IDLE);
     entry = 0;
     EXPECT_EQ(parse_command("xtest 3", entry), STATE_IDLE);  // the number is read from the line start
 }

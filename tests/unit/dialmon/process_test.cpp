@@ -36,7 +36,10 @@ TEST_F(PidFile, NumbersAndWhatCountsAsNone) {
     struct Row {
         const char* text;
         int pid;
-    } rows[] = {{"", 0}, {"1234\n", 1234}, {"-5\n", 0}, {"x\n", 0}, {" 77", 77}};
+    } rows[] = {{"", 0}, {"1234\n", 1234}, {"-5\n", 0}, {"x\n", 0}, {" 77", 77},
+                // Beyond the int range, the nearest end, as on the appliance: never
+                // pid 1, as a 64-bit value cut to 32 bits would give.
+                {"4294967297\n", 2147483647}, {"-4294967295\n", 0}};
     for (const Row& r : rows) {
         ScratchFile::put(r.text);
         EXPECT_EQ(read_pid_file(path), r.pid) << r.text;
