@@ -15,11 +15,13 @@ inline int to_int(const char* text) { return saturate_int(std::strtol(text, null
 
 // The same, for a caller that must know whether there was a number, as
 // sscanf's %d tells: false, and *out left alone, when there are no digits.
-inline bool scan_int(const char* text, int* out) {
+// With `rest`, *rest is set to what follows the number.
+inline bool scan_int(const char* text, int* out, const char** rest = nullptr) {
     char* end = nullptr;
     long v = std::strtol(text, &end, 10);
     if (end == text) return false;
     *out = saturate_int(v);
+    if (rest) *rest = end;
     return true;
 }
 

@@ -78,12 +78,11 @@ constexpr EntryKey kEntryKeys[] = {
 // "%d.%d.%d.%d"; each octet is the low 8 bits of its number. Leaves `out`
 // alone and returns false unless all four numbers are read.
 bool scan_address(const char* value, std::uint8_t (&out)[4]) {
-    int a, b, c, d;
-    if (std::sscanf(value, "%d.%d.%d.%d", &a, &b, &c, &d) != 4) return false;
-    out[0] = static_cast<std::uint8_t>(a);
-    out[1] = static_cast<std::uint8_t>(b);
-    out[2] = static_cast<std::uint8_t>(c);
-    out[3] = static_cast<std::uint8_t>(d);
+    int n[4];
+    const char* p = value;
+    for (int i = 0; i < 4; ++i)
+        if ((i > 0 && *p++ != '.') || !scan_int(p, &n[i], &p)) return false;
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(n[i]);
     return true;
 }
 

@@ -113,6 +113,16 @@ TEST_F(ApplySetting, DialFileKeysAndConversions) {
     EXPECT_EQ(e.pridns[3], 255);
     EXPECT_EQ(e.secdns_set, 0);
 
+    // Beyond the int range a number reads as its nearest end, as on the
+    // appliance: 4294967297 gives 255 (not 1), -4294967297 gives 0.
+    apply_setting(cfg, "pridns", " 4294967297. -4294967297.1.2", 3);
+    EXPECT_EQ(e.pridns_set, 1);
+    EXPECT_EQ(e.pridns[0], 255);
+    EXPECT_EQ(e.pridns[1], 0);
+    EXPECT_EQ(e.pridns[3], 2);
+    apply_setting(cfg, "pridns", "1.2 .3.4", 3);  // no blank before a point
+    EXPECT_EQ(e.pridns_set, 0);
+
     apply_setting(cfg, "pridns", "", 3);  // not an address: cleared
     EXPECT_EQ(e.pridns_set, 0);
     EXPECT_EQ(e.pridns[0], 0);
