@@ -6,6 +6,7 @@
 
 #include "modem.h"
 #include "number.h"
+#include "program.h"
 #include "reply.h"
 #include "settings.h"
 
@@ -26,7 +27,7 @@ int usage(const char* prog, int status) {
 
 int main(int argc, char** argv) {
     int speed = 0;
-    const char* prog = argv[0] ? argv[0] : "atsend";
+    const char* prog = program_name(argv, "atsend");
     if (argc < 2) return 0;
 
     const char* command = argv[1];
@@ -38,13 +39,13 @@ int main(int argc, char** argv) {
     if (!set_command(buffer, command)) return usage(prog, 1);
 
     Modem modem;
-    if (!open_modem(modem, speed_code(speed))) return -1;
+    if (!open_modem(modem, speed_code(speed))) return kFailureStatus;
     usleep(kSettleTime);
     send_command(modem, buffer);
 
     if (collect_reply(modem.fd, buffer, kSilenceMs) == Collected::wait_failed) {
         fprintf(stderr, "select error\n");  // the text callers know
-        return -1;
+        return kFailureStatus;
     }
     strip_returns(buffer.text, printed);
     printf("%s", printed);

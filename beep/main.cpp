@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "number.h"
+#include "program.h"
 #include "tone.h"
 
 namespace {
@@ -11,7 +12,7 @@ constexpr long kCyclePause = 1000000; // after the last beep of a cycle
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::printf("usage: %s count\n", argv[0] ? argv[0] : "beep");
+        std::printf("usage: %s count\n", program_name(argv, "beep"));
         return 0;
     }
     int count = to_int(argv[1]);

@@ -18,3 +18,6 @@ int read_status(LinkStatus& st, const char* path = kStatusPath);
 // replace_file (unsynced), so a reader sees the old file or the new one.
 // Prints "can't open <path>" and returns -1 when it cannot be written.
 int write_status(const LinkStatus& st, const char* path = kStatusPath);
+
+// The value a short name (com, prog, dial) stands for, or nullptr.
+int* status_value(LinkStatus& st, const char* name);

@@ -78,7 +78,7 @@ void end_by_caught_signal() {
 void console_beep(int tone, int ms) {
     Fd console(open(kConsole, O_WRONLY));
     if (!console) {
-        std::printf("Can't open %s.\n", kConsole);
+        std::printf("Can't open %s.\n", kConsole);  // sic: its own form
         std::exit(1);
     }
     set_tone(console.get(), tone);

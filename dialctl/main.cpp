@@ -8,6 +8,7 @@
 
 #include "command.h"
 #include "number.h"
+#include "program.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ void command(int code, int same, int also_same = -1) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 0 && argv[0]) program = argv[0];
+    program = program_name(argv, "dialctl");
     if (argc < 2) return usage();
     const char* word = argv[1];
 

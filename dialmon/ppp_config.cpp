@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "owned.h"
+#include "program.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ void write_options(std::FILE* f, const DialConfig& cfg, int n, int demand, DnsSe
     std::fprintf(f, "teleho_start %d\n", s.teleho_start);
     std::fprintf(f, "teleho_end %d\n", s.teleho_end);
     std::fprintf(f, "user \"%s\"\n", e.user);
+    // sic: two blanks after connect and before the closing quote
     std::fprintf(f, "connect  \"/etc/ppp/dialer \\'%s\\' %d \\'%s\\' \\'%s\\'  \"\n", e.phone,
                  e.redial, s.init_com, s.dial_com);
     if (demand != 0) std::fprintf(f, "demand\n");
@@ -83,7 +85,7 @@ void write_options(std::FILE* f, const DialConfig& cfg, int n, int demand, DnsSe
 }
 
 void write_secret(std::FILE* f, const DialEntry& e, int n) {
-    std::fprintf(f, "*  dial%d  \"%s\"\n", n, e.password);
+    std::fprintf(f, "*  dial%d  \"%s\"\n", n, e.password);  // sic: two blanks each
 }
 
 void write_timer_conf(std::FILE* f, const DialConfig& cfg, const DialEntry& e) {
@@ -107,7 +109,7 @@ int write_ppp_config(const DialConfig& cfg, int n, int demand, DnsServers& dns,
 
     File options(files.options, "we");
     if (!options) {
-        std::printf("can't open %s\n", files.options);
+        report_cant_open(files.options);
         return -1;
     }
     write_options(options.get(), cfg, n, demand, dns);
@@ -125,7 +127,7 @@ int write_ppp_config(const DialConfig& cfg, int n, int demand, DnsServers& dns,
 
     File timer(files.timer_conf, "we");
     if (!timer) {
-        std::printf("can't open %s\n", files.timer_conf);
+        report_cant_open(files.timer_conf);
         return -1;
     }
     write_timer_conf(timer.get(), cfg, *e);

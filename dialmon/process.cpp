@@ -18,6 +18,7 @@
 
 #include "number.h"
 #include "owned.h"
+#include "program.h"
 
 namespace {
 
@@ -217,7 +218,7 @@ pid_t spawn(char* const argv[], bool own_group) {
         for (int sig : kHandled) signal(sig, SIG_DFL);
         sigprocmask(SIG_SETMASK, &before, nullptr);
         execvp(argv[0], argv);
-        _exit(255);
+        _exit(kFailureStatus);
     }
     if (pid > 0) {
         if (own_group) setpgid(pid, pid);

@@ -6,6 +6,7 @@
 #include "keyline.h"
 #include "number.h"
 #include "owned.h"
+#include "program.h"
 
 namespace {
 
@@ -210,7 +211,7 @@ int read_file(DialConfig& cfg, const char* path, int n) {
             e->pridns_set = 0;
             e->secdns_set = 0;
         }
-        std::printf("can't open %s\n", path);
+        report_cant_open(path);
         return -1;
     }
     if (read_settings_file(cfg, f.get(), n) != 0) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ports.h"
+#include "program.h"
 #include "switches.h"
 #include "tone.h"
 
@@ -13,7 +14,7 @@ constexpr long kRetryPause = 1000000;  // microseconds between beeps
 int main(int argc, char** argv) {
     DipswArgs args;
     if (!parse_dipsw_args(argc, argv, &args)) {
-        std::printf("usage: %s 0|1\n", argv[0] ? argv[0] : "dipsw");
+        std::printf("usage: %s 0|1\n", program_name(argv, "dipsw"));
         return 0;
     }
     int status = dipsw_read();

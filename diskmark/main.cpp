@@ -16,6 +16,7 @@ int fail(const char* text) {
     return 1;
 }
 
+// sic: every text of diskmark has its blank before the colon.
 int usage() { return fail("Usage : diskmark <on|off> <device>"); }
 
 }  // namespace
@@ -25,10 +26,10 @@ int main(int argc, char** argv) {
     std::uint32_t flag;
     if (std::strcmp(argv[1], "on") == 0) {
         flag = kFlagOn;
-        std::puts("Write Utitity active flag.");
+        std::puts("Write Utitity active flag.");  // sic: Utitity
     } else if (std::strcmp(argv[1], "off") == 0) {
         flag = kFlagOff;
-        std::puts("Delete Utitity active flag.");
+        std::puts("Delete Utitity active flag.");  // sic: Utitity
     } else {
         return usage();
     }
@@ -37,10 +38,11 @@ int main(int argc, char** argv) {
     std::snprintf(path, sizeof path, "/dev/%s", argv[2]);
     Fd dev(open(path, O_RDWR));
     if (!dev) {
-        std::printf("Can't open device(%s).\n", path);
+        std::printf("Can't open device(%s).\n", path);  // sic: its own form
         return 1;
     }
     DiskGeometry geo{};
+    // sic: two blanks, and the heads in lower-case hexadecimal
     if (read_geometry(dev.get(), geo) == 0)
         std::printf("%s  heads=0x%02x sectors=0x%02X cyl=0x%04X\n", path, geo.heads, geo.sectors,
                     geo.cylinders);
@@ -49,7 +51,7 @@ int main(int argc, char** argv) {
     if (read_sector(dev.get(), sector) != 0) return fail("Error : read sector failed.");
     if (!is_empty_sector(sector)) {
         std::puts("Error : This sector is not empty.");
-        std::puts("        Did you chenge partition table?");
+        std::puts("        Did you chenge partition table?");  // sic: chenge
         std::printf("        Is target device(%s) right?\n", path);
         return 1;
     }

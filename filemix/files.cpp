@@ -12,12 +12,13 @@
 
 #include "mix.h"
 #include "owned.h"
+#include "program.h"
 #include "store.h"
 
 namespace {
 
 int cant_open(const char* path) {
-    fprintf(stderr, "can't open %s\n", path);
+    report_cant_open(path, stderr);
     return 1;
 }
 

@@ -7,7 +7,7 @@
 namespace {
 
 int usage() {
-    printf("Usage:filemix [e|d] srcfile dstfile");
+    printf("Usage:filemix [e|d] srcfile dstfile");  // sic: no blank after the colon, no line end
     return 1;
 }
 

@@ -3,27 +3,19 @@
 #include <cstring>
 
 #include "owned.h"
+#include "settings.h"
 #include "store.h"
 
 int fill_httpd_conf(std::FILE* templ, std::FILE* out, const char* ip) {
     char piece[256];
     while (std::fgets(piece, sizeof piece, templ)) {
         if (std::strstr(piece, "${IP}"))
-            std::fprintf(out, "ServerName    %s\n", ip);
+            std::fprintf(out, "ServerName    %s\n", ip);  // sic: four blanks
         else
             std::fputs(piece, out);
     }
     return std::ferror(out) || std::ferror(templ) ? -1 : 0;
 }
-
-namespace {
-
-int cant_open(const char* path) {
-    std::printf("Can't open \"%s\".\n", path);
-    return -1;
-}
-
-}  // namespace
 
 int make_httpd_conf(const char* ip) {
     File templ(kTemplatePath, "r");

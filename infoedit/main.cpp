@@ -7,6 +7,7 @@
 #include "httpconf.h"
 #include "options.h"
 #include "owned.h"
+#include "program.h"
 #include "settings.h"
 #include "store.h"
 
@@ -17,8 +18,8 @@ int usage(const char* prog) {
     return 1;
 }
 
-int cant_open(const char* path) {
-    std::printf("Can't open \"%s\".\n", path);
+int fail_open(const char* path) {
+    cant_open(path);
     return 1;
 }
 
@@ -29,7 +30,7 @@ int write_disk_copy(const ValueTable& table) {
         sync();
         return 0;
     case DiskStep::write:
-        std::printf("can't open %s.\n", kDiskApinfoPath);
+        std::printf("can't open %s.\n", kDiskApinfoPath);  // sic: its own form, with a full stop
         return -1;
     case DiskStep::mount:
     case DiskStep::umount:
@@ -41,7 +42,7 @@ int write_disk_copy(const ValueTable& table) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* prog = argv[0] ? argv[0] : "infoedit";
+    const char* prog = program_name(argv, "infoedit");
     ValueTable table;
     Edit edit{table};
 
@@ -49,19 +50,19 @@ int main(int argc, char** argv) {
         // A file that cannot be read to its end is one that cannot be
         // opened: rewriting it would lose the values not read.
         File in(kApinfoPath, "r");
-        if (!in || read_apinfo(in.get(), table) != 0) return cant_open(kApinfoPath);
+        if (!in || read_apinfo(in.get(), table) != 0) return fail_open(kApinfoPath);
     }
     if (apply_options(edit, argc - 1, argv + 1) != 0) return usage(prog);
 
     if (replace_file(kApinfoPath, [&table](std::FILE* f) { return write_apinfo(f, table); }) != 0)
-        return cant_open(kApinfoPath);
+        return fail_open(kApinfoPath);
 
     const char* ip = table.get("IP");
     if (make_httpd_conf(ip ? ip : "") != 0) return 1;
 
     if (edit.disk_write && write_disk_copy(table) != 0) {
         std::printf("can't write data.\n");
-        return 255;
+        return kFailureStatus;
     }
     return 0;
 }

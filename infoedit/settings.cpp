@@ -86,3 +86,8 @@ int write_apinfo(std::FILE* f, const ValueTable& table) {
     }
     return std::ferror(f) ? -1 : 0;
 }
+
+int cant_open(const char* path) {
+    std::printf("Can't open \"%s\".\n", path);
+    return -1;
+}

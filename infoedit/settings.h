@@ -7,6 +7,11 @@
 constexpr const char* kApinfoPath = "/etc/apinfo";
 constexpr const char* kDiskApinfoPath = "/disk/apinfo";
 
+// infoedit's own report of a file on the appliance that it cannot open,
+// read or replace: "Can't open "<path>"." (not the common "can't open").
+// Returns -1.
+int cant_open(const char* path);
+
 constexpr std::size_t kLineSize = 256;  // lines are read with this buffer
 constexpr std::size_t kKeySize = 16;    // a key: at most 15 characters
 constexpr std::size_t kValueSize = 48;  // a value an option sets: at most 47 characters

@@ -16,7 +16,11 @@ int open_bridge_socket() { return socket(AF_INET, SOCK_STREAM, 0); }
 
 int read_bridge_status(int sock, bridge_status* st) {
     std::memset(st, 0, sizeof *st);
-    return ioctl(sock, kSiocGifbr, st) < 0 ? -1 : 0;
+    if (ioctl(sock, kSiocGifbr, st) < 0) {
+        std::fputs("Kernel Bridge Module missing.\n", stdout);
+        return -1;
+    }
+    return 0;
 }
 
 int send_bridge_request(int sock, uint32_t command, uint32_t value1, uint32_t value2) {

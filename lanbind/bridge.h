@@ -138,7 +138,8 @@ static_assert(offsetof(bridge_status, rest) == 736);
 // The socket that carries the bridge ioctls; negative when none could be had.
 int open_bridge_socket();
 
-// SIOCGIFBR: fills `st`; -1 when the kernel has no bridge.
+// SIOCGIFBR: fills `st`; when the kernel has no bridge, says so and
+// returns -1.
 int read_bridge_status(int sock, bridge_status* st);
 
 // SIOCSIFBR with one request record; on failure reports it through perror

@@ -18,50 +18,6 @@ char char_at(const char* word, int pos) {
     return word[pos];
 }
 
-// A selection rule: the first character, then one further character at a
-// fixed position (kAny: none). kTwoOn tests the word two places on instead.
-constexpr int kAny = -1;
-constexpr int kTwoOn = -2;
-
-struct Rule {
-    char first;
-    int pos;
-    char at;
-    Command cmd;
-};
-
-constexpr Rule kRules[] = {
-    {'d', kAny, 0, Command::debug},
-    {'e', kAny, 0, Command::exempt},
-    {'h', kAny, 0, Command::help},
-    {'l', kAny, 0, Command::list},
-    {'p', 2, 'l', Command::policy},
-    {'p', 1, 'a', Command::path_cost},
-    {'p', 1, 'r', Command::priority},
-    {'p', kTwoOn, 'p', Command::port_priority},
-    {'p', kAny, 0, Command::port},
-    {'s', 3, 'r', Command::start},
-    {'s', 2, 'o', Command::stop},
-    {'s', 3, 't', Command::statistics},
-    {'s', kAny, 0, Command::status},
-};
-
-// Argument words a command cannot do without.
-struct Needs {
-    Command cmd;
-    int words;
-    const char* name;
-};
-
-constexpr Needs kNeeds[] = {
-    {Command::debug, 1, "debug"},
-    {Command::policy, 1, "policy"},
-    {Command::path_cost, 2, "pathcost"},
-    {Command::priority, 1, "priority"},
-    {Command::port_priority, 3, "port"},
-    {Command::port, 2, "port"},
-};
-
 constexpr const char* kUsage[] = {
     "lanbind - Bridge Configuration tool v0.2",
     "--------------------------------------",
@@ -71,7 +27,7 @@ constexpr const char* kUsage[] = {
     "lanbind p[ort] x d[isable]\t\tDisable a port",
     "lanbind p[ort] x p[riority] y\t\tSet the priority of a port",
     "lanbind pr[iority] y\t\t\tSet bridge priority",
-    "lanbind pa[thcost] y\t\t\tSet the pathcosts",
+    "lanbind pa[thcost] y\t\t\tSet the pathcosts",  // sic: path cost takes x and y
     "lanbind d[ebug] on/off\t\t\tSwitch debugging on/off",
     "lanbind d[ebug] stpon/stpoff\t\tSwitch STP on/off",
     "lanbind pol[icy] r[eject]/a[ccept]\tSwitch the policy/flush protocol list",
@@ -81,167 +37,140 @@ constexpr const char* kUsage[] = {
     "lanbind stat[s] d[isable]\t\tSwitch protocol statistics off",
     "lanbind stat[s] e[nable]\t\t\tSwitch keeping protocol statistics on",
     "lanbind stat[s] s[how]\t\t\tShow protocol statistics",
-    "lanbind statu[s]\t\t\t\tShow bridge status",
+    "lanbind statu[s]\t\t\t\tShow bridge status",  // sic: statu selects the statistics
     "Examples:",
     "---------",
-    "lanbind start exempt atalk aarp\t\tBridge start dont do LocalTalk bridging",
+    "lanbind start exempt atalk aarp\t\tBridge start dont do LocalTalk bridging",  // sic: dont
     "lanbind stop\t\t\t\tBridge stop",
 };
 
+
 constexpr int kFail = -1;
 
-// A request and, when the kernel took it, its message.
-int request(int sock, uint32_t command, uint32_t value1, uint32_t value2, const char* message) {
-    if (send_bridge_request(sock, command, value1, value2) < 0) return kFail;
-    std::fputs(message, stdout);
+// Sends one request; on success prints `message` with x and y.
+int request(int sock, uint32_t code, int x, int y, const char* message) {
+    if (send_bridge_request(sock, code, x, y) < 0) return kFail;
+    std::printf(message, x, y);
     return 0;
 }
 
-int port_command(int sock, char* const* args) {
-    int x = to_int(args[0]);
-    switch (args[1][0]) {
+// The row's own request: x is the first argument word and y the last (port
+// priority's middle word only selected the command), 0 where there is none.
+int send_numbers(const Call& c) {
+    int x = c.count > 0 ? to_int(c.args[0]) : 0;
+    int y = c.count > 1 ? to_int(c.args[c.count - 1]) : 0;
+    return request(c.sock, c.row.code, x, y, c.row.message);
+}
+
+int port_command(const Call& c) {
+    int x = to_int(c.args[0]);
+    switch (c.args[1][0]) {
     case 'e':
-        if (send_bridge_request(sock, kCmdPortEnable, x, 0) < 0) return kFail;
-        std::printf("Enable Port %d\n", x);
-        return 0;
+        return request(c.sock, kCmdPortEnable, x, 0, "Enable Port %d\n");
     case 'd':
-        if (send_bridge_request(sock, kCmdPortDisable, x, 0) < 0) return kFail;
-        std::printf("Disable Port %d\n", x);
-        return 0;
+        return request(c.sock, kCmdPortDisable, x, 0, "Disable Port %d\n");
     default:
         // Not an error: the line goes on.
-        std::fputs("Port option can only be enable or disable", stdout);
+        std::fputs("Port option can only be enable or disable", stdout);  // sic: no line end
         return 0;
     }
 }
 
-int debug_command(int sock, const char* word) {
+int debug_command(const Call& c) {
+    const char* word = c.args[0];
     bridge_status st;
-    if (read_bridge_status(sock, &st) < 0) {
-        std::fputs("Kernel Bridge Module missing.\n", stdout);
-        return kFail;
-    }
+    if (read_bridge_status(c.sock, &st) < 0) return kFail;
     // The kernel only toggles the spanning tree, so ask it only for a change.
     bool stp_off = st.flags & kBridgeStpOff;
-    if (strcasecmp(word, "on") == 0) return request(sock, kCmdDebugOn, 0, 0, "Debug on.\n");
-    if (strcasecmp(word, "off") == 0) return request(sock, kCmdDebugOff, 0, 0, "Debug off.\n");
+    if (strcasecmp(word, "on") == 0) return request(c.sock, kCmdDebugOn, 0, 0, "Debug on.\n");
+    if (strcasecmp(word, "off") == 0) return request(c.sock, kCmdDebugOff, 0, 0, "Debug off.\n");
     if (strcasecmp(word, "stpon") == 0) {
-        if (stp_off) return request(sock, kCmdToggleStp, 0, 0, "Spanning tree protocol on.\n");
+        if (stp_off) return request(c.sock, kCmdToggleStp, 0, 0, "Spanning tree protocol on.\n");
         std::fputs("Already Spanning tree protocol on.\n", stdout);
         return 0;
     }
     if (strcasecmp(word, "stpoff") == 0) {
-        if (!stp_off) return request(sock, kCmdToggleStp, 0, 0, "Spanning tree protocol off.\n");
+        if (!stp_off) return request(c.sock, kCmdToggleStp, 0, 0, "Spanning tree protocol off.\n");
         std::fputs("Already Spanning tree protocol off.\n", stdout);
         return 0;
     }
-    std::fputs("Debug mode can only be on or off!", stdout);
+    std::fputs("Debug mode can only be on or off!", stdout);  // sic: no line end
     return kFail;
 }
 
-int policy_command(int sock, const char* word) {
-    switch (word[0]) {
+int policy_command(const Call& c) {
+    switch (c.args[0][0]) {
     case 'a':
-        return request(sock, kCmdPolicy, 1, 0, "Policy accept all protocols.\n");
+        return request(c.sock, c.row.code, 1, 0, "Policy accept all protocols.\n");
     case 'r':
-        return request(sock, kCmdPolicy, 0, 0, "Policy reject all protocols.\n");
+        return request(c.sock, c.row.code, 0, 0, "Policy reject all protocols.\n");
     default:
-        std::fputs("Policy must be either accept or deny.\n", stdout);
+        std::fputs("Policy must be either accept or deny.\n", stdout);  // sic: deny, for reject
         return kFail;
     }
 }
 
-int exempt_command(int sock, int count, char* const* names) {
-    for (int i = 0; i < count; ++i) {
-        const Protocol* p = find_protocol(names[i]);
+int exempt_command(const Call& c) {
+    for (int i = 0; i < c.count; ++i) {
+        const Protocol* p = find_protocol(c.args[i]);
         if (!p) {
             std::printf("Protocol to be exempted %s not in protocol list\n(See /usr/include/net/if_ether.h)\n",
-                        names[i]);
+                        c.args[i]);
             return kFail;
         }
-        if (send_bridge_request(sock, kCmdExempt, p->number, 0) < 0) return kFail;
-        std::printf("Exempt protocol %s.\n", p->name);
+        if (send_bridge_request(c.sock, c.row.code, p->number, 0) < 0) return kFail;
+        std::printf(c.row.message, p->name);
     }
     return 0;
 }
 
-int statistics_command(int sock, const char* word) {
-    switch (word[0]) {
+int statistics_command(const Call& c) {
+    switch (c.count > 0 ? c.args[0][0] : 's') {
     case 'e':
-        return request(sock, kCmdStatsEnable, 0, 0, "Protocol Statistics enabled\n");
+        return request(c.sock, kCmdStatsEnable, 0, 0, "Protocol Statistics enabled\n");
     case 'd':
-        return request(sock, kCmdStatsDisable, 0, 0, "Protocol Statistics disabled\n");
+        return request(c.sock, kCmdStatsDisable, 0, 0, "Protocol Statistics disabled\n");
     case 'z':
-        return request(sock, kCmdStatsZero, 0, 0, "Protocol Statistics counters reset.\n");
+        return request(c.sock, kCmdStatsZero, 0, 0, "Protocol Statistics counters reset.\n");
     case 's':
-        return show_protocol_stats(sock);
+        return show_protocol_stats(c.sock);
     default:
         std::fputs("stat argument must be enable,disable,zero or show\n", stdout);
         return kFail;
     }
 }
 
-// Runs one command with the `count` words after it; `taken` is how many
-// of them it used.
-int run_command(int sock, Command cmd, const char* word, int count, char* const* args, int* taken) {
-    *taken = 0;
-    for (const Needs& n : kNeeds) {
-        if (n.cmd != cmd) continue;
-        if (count < n.words) {
-            std::printf("Missing argument for %s\n", n.name);
-            return kFail;
-        }
-        *taken = n.words;
-    }
-    switch (cmd) {
-    case Command::debug:
-        return debug_command(sock, args[0]);
-    case Command::exempt:
-        *taken = count;
-        return exempt_command(sock, count, args);
-    case Command::help:
-        for (const char* line : kUsage) std::puts(line);
-        return 0;
-    case Command::list:
-        list_protocols(stdout);
-        return 0;
-    case Command::policy:
-        return policy_command(sock, args[0]);
-    case Command::path_cost: {
-        int x = to_int(args[0]), y = to_int(args[1]);
-        if (send_bridge_request(sock, kCmdPathCost, x, y) < 0) return kFail;
-        std::printf("Pathcost for port %d set to %d", x, y);
-        return 0;
-    }
-    case Command::priority: {
-        int y = to_int(args[0]);
-        if (send_bridge_request(sock, kCmdPriority, y, 0) < 0) return kFail;
-        std::printf("Bridge priority set to %d\n", y);
-        return 0;
-    }
-    case Command::port_priority: {
-        int x = to_int(args[0]), y = to_int(args[2]);
-        if (send_bridge_request(sock, kCmdPortPriority, x, y) < 0) return kFail;
-        std::printf("Port Priority for port %d set to %d\n", x, y);
-        return 0;
-    }
-    case Command::port:
-        return port_command(sock, args);
-    case Command::start:
-        return request(sock, kCmdStart, 0, 0, "Bridge started.\n");
-    case Command::stop:
-        return request(sock, kCmdStop, 0, 0, "Bridge stopped.\n");
-    case Command::statistics:
-        *taken = count > 0 ? 1 : 0;
-        return statistics_command(sock, count > 0 ? args[0] : "show");
-    case Command::status:
-        return show_bridge_status(sock);
-    case Command::unknown:
-        break;
-    }
-    std::printf("Unknown option %s\n", word);
-    return kFail;
+int help_command(const Call&) {
+    for (const char* line : kUsage) std::puts(line);
+    return 0;
 }
+
+int list_command(const Call&) {
+    list_protocols(stdout);
+    return 0;
+}
+
+int status_command(const Call& c) { return show_bridge_status(c.sock); }
+
+// The commands in the order their selection rules are tried; the first
+// rule that holds decides.
+constexpr CommandRow kCommands[] = {
+    // selection      name        words      request code      handler             printed on success
+    {'d', kNone, 0,   "debug",    1,         kByWord,          debug_command,      nullptr},
+    {'e', kNone, 0,   "exempt",   kRest,     kCmdExempt,       exempt_command,     "Exempt protocol %s.\n"},
+    {'h', kNone, 0,   "help",     0,         kByWord,          help_command,       nullptr},
+    {'l', kNone, 0,   "list",     0,         kByWord,          list_command,       nullptr},
+    {'p', 2, 'l',     "policy",   1,         kCmdPolicy,       policy_command,     nullptr},
+    // sic: the path cost message has no line end
+    {'p', 1, 'a',     "pathcost", 2,         kCmdPathCost,     send_numbers,       "Pathcost for port %d set to %d"},
+    {'p', 1, 'r',     "priority", 1,         kCmdPriority,     send_numbers,       "Bridge priority set to %d\n"},
+    {'p', kTwoOn, 'p', "port",    3,         kCmdPortPriority, send_numbers,       "Port Priority for port %d set to %d\n"},
+    {'p', kNone, 0,   "port",     2,         kByWord,          port_command,       nullptr},
+    {'s', 3, 'r',     "start",    0,         kCmdStart,        send_numbers,       "Bridge started.\n"},
+    {'s', 2, 'o',     "stop",     0,         kCmdStop,         send_numbers,       "Bridge stopped.\n"},
+    {'s', 3, 't',     "stats",    kOptional, kByWord,          statistics_command, nullptr},
+    {'s', kNone, 0,   "status",   0,         kByWord,          status_command,     nullptr},
+};
 
 }  // namespace
 
@@ -250,26 +179,31 @@ const char* strip_word(const char* word) {
     return word;
 }
 
-Command select_command(const char* word, const char* two_on) {
-    for (const Rule& r : kRules) {
+const CommandRow* select_command(const char* word, const char* two_on) {
+    for (const CommandRow& r : kCommands) {
         if (word[0] != r.first) continue;
-        if (r.pos == kAny) return r.cmd;
-        if (r.pos == kTwoOn) {
-            if (two_on && two_on[0] == r.at) return r.cmd;
-            continue;
-        }
-        if (char_at(word, r.pos) == r.at) return r.cmd;
+        if (r.pos == kNone) return &r;
+        const char* tested = r.pos == kTwoOn ? two_on : word;
+        if (tested && char_at(tested, r.pos == kTwoOn ? 0 : r.pos) == r.at) return &r;
     }
-    return Command::unknown;
+    return nullptr;
 }
 
 int run_commands(int sock, int count, char* const* words) {
-    int i = 0;
-    while (i < count) {
+    for (int i = 0; i < count;) {
         const char* word = strip_word(words[i]);
-        Command cmd = select_command(word, i + 2 < count ? words[i + 2] : nullptr);
-        int taken = 0;
-        if (run_command(sock, cmd, word, count - i - 1, words + i + 1, &taken) < 0) return 1;
+        const CommandRow* row = select_command(word, i + 2 < count ? words[i + 2] : nullptr);
+        if (!row) {
+            std::printf("Unknown option %s\n", word);
+            return 1;
+        }
+        int left = count - i - 1;
+        int taken = row->words == kRest ? left : row->words == kOptional ? (left > 0 ? 1 : 0) : row->words;
+        if (taken > left) {
+            std::printf("Missing argument for %s\n", row->name);
+            return 1;
+        }
+        if (row->run(Call{sock, *row, taken, words + i + 1}) < 0) return 1;
         i += 1 + taken;
     }
     return 0;

@@ -1,30 +1,51 @@
 // lanbind's command line: words read from left to right, each command
 // taking the words after it as its arguments.
 #pragma once
+#include <cstdint>
 
-enum class Command {
-    debug,
-    exempt,
-    help,
-    list,
-    policy,
-    path_cost,
-    priority,
-    port_priority,
-    port,
-    start,
-    stop,
-    statistics,
-    status,
-    unknown,
+struct CommandRow;
+
+// What a command's handler gets: the bridge socket, its own row, and the
+// argument words it takes.
+struct Call {
+    int sock;
+    const CommandRow& row;
+    int count;
+    char* const* args;
+};
+
+// Argument words a command takes beyond a plain count.
+constexpr int kRest = -1;      // every remaining word
+constexpr int kOptional = -2;  // the next word when there is one
+
+// The further test of a selection rule, beyond the first character.
+constexpr int kNone = -1;   // none
+constexpr int kTwoOn = -2;  // the first character of the word two places on
+
+// The request code of a command whose argument word chooses it, or that
+// sends none.
+constexpr std::uint32_t kByWord = 0;
+
+// One command: how a word selects it, what it takes and sends, and the
+// handler that does it. Its handler returns 0, or -1 when the line must end
+// with status 1.
+struct CommandRow {
+    char first;       // the word's first character
+    int pos;          // the further test: a character position, kNone or kTwoOn
+    char at;          // the character the further test looks for
+    const char* name; // as "Missing argument for" names it
+    int words;        // argument words taken: a count, kRest or kOptional
+    std::uint32_t code;
+    int (*run)(const Call& call);
+    const char* message;  // printed on success, where the handler uses one
 };
 
 // The word without its leading '-' and '/' characters.
 const char* strip_word(const char* word);
 
-// The command a stripped word selects; `two_on` is the word two places
-// after it on the line, or nullptr when the line is shorter.
-Command select_command(const char* word, const char* two_on);
+// The row a stripped word selects, or nullptr; `two_on` is the word two
+// places after it on the line, or nullptr when the line is shorter.
+const CommandRow* select_command(const char* word, const char* two_on);
 
 // Runs every command of the line in turn and stops at the first that
 // fails. Returns the exit status: 0, or 1 after a failed command.

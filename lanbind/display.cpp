@@ -35,7 +35,13 @@ void print_policy(FILE* out, uint32_t policy) {
         std::fprintf(out, "Policy                  Unknown (%u)\n", policy);
 }
 
-const char* kMissing = "Kernel Bridge Module missing.\n";
+// Takes a snapshot from the kernel and prints it on standard output.
+int show(int sock, void (*print)(FILE*, const bridge_status&)) {
+    bridge_status st;
+    if (read_bridge_status(sock, &st) < 0) return -1;
+    print(stdout, st);
+    return 0;
+}
 
 }  // namespace
 
@@ -52,7 +58,7 @@ void show_bridge_info(FILE* out, const bridge_status& st) {
                  b.forward_delay);
     std::fprintf(out, "root path cost\t\t%i\troot port\t\t%i\n", as_int(b.root_path_cost), as_int(b.root_port));
     std::fputs("flags\t\t\t", out);
-    if (b.topology_change) std::fputs("TOPOLOGY_CHANGE ", out);
+    if (b.topology_change) std::fputs("TOPOLOGY_CHANGE ", out);  // sic: trailing blank
     if (b.topology_change_detected) std::fputs("TOPOLOGY_CHANGE_DETECTED", out);
     if (!b.topology_change && !b.topology_change_detected) std::fputs("NONE", out);
     std::fputs("\n", out);
@@ -74,7 +80,7 @@ void show_port_stats(FILE* out, const bridge_status& st) {
         std::fprintf(out, "path cost\t\t%i\tdesignated cost\t\t%i\n", as_int(p.path_cost),
                      as_int(p.designated_cost));
         std::fprintf(out, "designated port\t\t%i\tflags\t\t\t", p.designated_port);
-        if (p.top_change_ack) std::fputs("TOPOLOGY_CHANGE_ACK ", out);
+        if (p.top_change_ack) std::fputs("TOPOLOGY_CHANGE_ACK ", out);  // sic: trailing blank
         if (p.config_pending) std::fputs("CONFIG_PENDING", out);
         if (!p.top_change_ack && !p.config_pending) std::fputs("NONE", out);
         std::fputs("\n", out);
@@ -82,14 +88,15 @@ void show_port_stats(FILE* out, const bridge_status& st) {
 }
 
 void print_bridge_status(FILE* out, const bridge_status& st) {
+    // sic: the blank before the first tab
     std::fprintf(out, "bridging is %sABLED \tdebugging is %sABLED\tprot-stats are %sABLED\n",
                  able(st.flags, kBridgeRunning), able(st.flags, kBridgeDebug), able(st.flags, kBridgeStats));
     show_bridge_info(out, st);
-    std::fputs("--- Zelmo orignal\n", out);
-    std::fprintf(out, "STP is %sABLED \n", (st.flags & kBridgeStpOff) ? "DIS" : "EN");
+    std::fputs("--- Zelmo orignal\n", out);                                          // sic: orignal
+    std::fprintf(out, "STP is %sABLED \n", (st.flags & kBridgeStpOff) ? "DIS" : "EN");  // sic: trailing blank
     show_port_stats(out, st);
     print_policy(out, st.policy);
-    std::fprintf(out, "exempt protocols        %i ", as_int(st.exempt_count));
+    std::fprintf(out, "exempt protocols        %i ", as_int(st.exempt_count));  // sic: trailing blank
     if (st.exempt_count != 0) {
         // The slots speak for themselves, whatever the count says.
         std::fputs("(", out);
@@ -115,25 +122,9 @@ void print_protocol_stats(FILE* out, const bridge_status& st) {
         std::fprintf(out, " %d\n", as_int(st.stat_counts[i]));
     }
     if (st.stat_protocols[kStatSlots - 1] != 0)
-        std::fputs("Warning: Protocol table too short. Possibly not all protocols listed!n", out);
+        std::fputs("Warning: Protocol table too short. Possibly not all protocols listed!n", out);  // sic: !n
 }
 
-int show_bridge_status(int sock) {
-    bridge_status st;
-    if (read_bridge_status(sock, &st) < 0) {
-        std::fputs(kMissing, stdout);
-        return -1;
-    }
-    print_bridge_status(stdout, st);
-    return 0;
-}
+int show_bridge_status(int sock) { return show(sock, print_bridge_status); }
 
-int show_protocol_stats(int sock) {
-    bridge_status st;
-    if (read_bridge_status(sock, &st) < 0) {
-        std::fputs(kMissing, stdout);
-        return -1;
-    }
-    print_protocol_stats(stdout, st);
-    return 0;
-}
+int show_protocol_stats(int sock) { return show(sock, print_protocol_stats); }

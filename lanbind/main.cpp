@@ -6,12 +6,13 @@
 #include "bridge.h"
 #include "commands.h"
 #include "display.h"
+#include "program.h"
 
 int main(int argc, char** argv) {
     int sock = open_bridge_socket();
     if (sock < 0) {
         std::perror("socket failed: Probably bridge not compiled into kernel");
-        return 255;
+        return kFailureStatus;
     }
     int status = 0;
     if (argc < 2)

@@ -4,9 +4,10 @@
 #include <cstring>
 
 #include "netmask.h"
+#include "program.h"
 
 int main(int argc, char** argv) {
-    const char* prog = argv[0] ? argv[0] : "masklen";
+    const char* prog = program_name(argv, "masklen");
     if (argc < 2) {
         std::printf("usage: %s netmask\n", prog);
         return 0;

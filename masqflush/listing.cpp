@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "owned.h"
+#include "program.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ void describe_entry(const MasqLine& f, MasqControl& rec) {
 FlushResult flush_masq_file(int sock, const char* path, MasqSend send) {
     File f(path, "r");
     if (!f) {
-        std::printf("can't open %s\n", path);
+        report_cant_open(path);
         return kCannotOpen;
     }
     MasqControl rec;
@@ -54,6 +55,7 @@ FlushResult flush_masq_file(int sock, const char* path, MasqSend send) {
     if (!std::fgets(line, sizeof line, f.get())) return kFlushed;  // the heading
     while (std::fgets(line, sizeof line, f.get())) {
         // A short line is reported and still acted on with what it gave.
+        // sic: the line follows on a line of its own
         if (parse_masq_line(line, fields) != 12) std::printf("can't get data from\n%s", line);
         describe_entry(fields, rec);
         if (send(sock, rec) != 0) {

@@ -4,12 +4,13 @@
 
 #include "listing.h"
 #include "owned.h"
+#include "program.h"
 
 int main() {
     Fd sock(open_masq_socket());
     if (!sock) {
         std::perror("socket(RAW)");
-        return 255;
+        return kFailureStatus;
     }
     for (const char* path : kMasqListings) {
         FlushResult rc = flush_masq_file(sock.get(), path);

@@ -19,7 +19,7 @@ int main() {
     {
         File devices(kDevices, "r");
         if (!devices) {
-            std::printf("can't open %s.\n", kDevices);
+            std::printf("can't open %s.\n", kDevices);  // sic: its own form, with a full stop
             return 1;
         }
         major = find_driver_major(devices.get());

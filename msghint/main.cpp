@@ -7,6 +7,7 @@
 
 #include "config.h"
 #include "logscan.h"
+#include "program.h"
 
 namespace {
 
@@ -44,14 +45,14 @@ int finish(int rc) {
     errno = 0;
     if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return rc;
     std::fprintf(stderr, "can't write output: %s\n", std::strerror(errno ? errno : EIO));
-    return 255;
+    return kFailureStatus;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!parseoptions(argc, argv)) {
-        std::printf("Option false.\n");
+        std::printf("Option false.\n");  // sic
         return finish(1);
     }
     if (readconf(default_conf_file) == 0) std::printf("Read Config File Error\n");

@@ -7,6 +7,7 @@
 
 #include "counters.h"
 #include "netdev.h"
+#include "program.h"
 
 namespace {
 
@@ -31,18 +32,18 @@ constexpr auto plus = [](std::uint32_t a, std::uint32_t b) { return a + b; };
 constexpr auto minus = [](std::uint32_t a, std::uint32_t b) { return a - b; };
 
 void save_or_complain(const SavedCounters& saved) {
-    if (write_counter_file(saved) != 0) std::printf("can't open %s\n", kCounterFile);
+    if (write_counter_file(saved) != 0) report_cant_open(kCounterFile);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* prog = argv[0] ? argv[0] : "pktcount";
+    const char* prog = program_name(argv, "pktcount");
     if (argc < 2) return usage(prog);
 
     const int iface = iface_index(argv[1]);
     if (iface < 0) {
-        std::printf("not support interface %s\n", argv[1]);
+        std::printf("not support interface %s\n", argv[1]);  // sic
         return 0;
     }
     Mode mode = Mode::display;
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
         case CounterRead::ok:
             break;
         case CounterRead::cant_open:
-            std::printf("can't open %s\n", kCounterFile);
+            report_cant_open(kCounterFile);
             break;
         case CounterRead::read_error:
             // Neither a display nor a new file can be made from part of it.
@@ -68,7 +69,7 @@ int main(int argc, char** argv) {
             return 0;
     }
     Counters current;
-    if (read_interface_counters(kIfaceNames[iface], current) != 0) std::printf("can't open %s\n", kNetDev);
+    if (read_interface_counters(kIfaceNames[iface], current) != 0) report_cant_open(kNetDev);
 
     Counters& saved = all.iface[iface];
     switch (mode) {

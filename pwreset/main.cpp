@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "entry.h"
+#include "program.h"
 #include "store.h"
 
 int main(int argc, char** argv) {
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
         return 1;
     case DiskStep::mount:
     case DiskStep::umount:
-        return 255;
+        return kFailureStatus;
     }
     sync();
     sync();

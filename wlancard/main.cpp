@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "program.h"
 #include "radio.h"
 #include "records.h"
 
@@ -111,7 +112,7 @@ constexpr SetCommand kSets[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::snprintf(progname, sizeof progname, "%s", argv[0] ? argv[0] : "wlancard");
+    std::snprintf(progname, sizeof progname, "%s", program_name(argv, "wlancard"));
     if (argc < 3) return usage();
 
     if (std::strcmp(argv[1], "get") == 0) {
