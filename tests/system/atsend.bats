@@ -14,16 +14,9 @@ last_command() { modem_log | tail -n 1; }
 lines_logged() { modem_log | wc -l; }
 
 @test "the command line: nothing, the usage text, and a command too long for the buffer" {
-    run --separate-stderr inapp atsend
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
-    [ -z "$stderr" ]
-    for args in "-s" "-s 9600"; do
-        # shellcheck disable=SC2086
-        run --separate-stderr inapp atsend $args
-        [ "$status" -eq 0 ]
-        [ "$output" = "usage: atsend [-s speed] at_command" ]
-    done
+    testing "nothing"    "atsend"         "" 0
+    testing "-s"         "atsend -s"      "usage: atsend [-s speed] at_command" 0
+    testing "no command" "atsend -s 9600" "usage: atsend [-s speed] at_command" 0
 
     # 4095 bytes and the carriage return fill the buffer exactly; the
     # modem's echo of them fills the reply.

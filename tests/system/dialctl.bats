@@ -24,13 +24,9 @@ cmd_file() { cat "$APP/etc/ppp/ppp.cmd"; }
 usage="usage: dialctl start|stop|test n|restart|exit"
 
 @test "no word: usage; exit with no daemon: nothing at all" {
-    run inapp dialctl
-    [ "$status" -eq 0 ]
-    [ "$output" = "$usage" ]
+    testing "no word"   "dialctl"      "$usage" 0
     printf 'stop' > "$APP/etc/ppp/ppp.cmd"
-    run inapp dialctl exit
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
+    testing "no daemon" "dialctl exit" "" 0
     [ "$(cmd_file)" = stop ]
     no_dialmon
 }
@@ -80,23 +76,13 @@ usage="usage: dialctl start|stop|test n|restart|exit"
 @test "test n: usage without a number, silence outside 1..5, once per change" {
     inapp dialctl stop
     fake_relay
-    run inapp dialctl test
-    [ "$status" -eq 0 ]
-    [ "$output" = "$usage" ]
-    run inapp dialctl test 6
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
-    run inapp dialctl test 0
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
-    run inapp dialctl test 4294967297  # beyond the int range: no test number
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
+    testing "no number" "dialctl test"            "$usage" 0
+    testing "6"         "dialctl test 6"          "" 0
+    testing "0"         "dialctl test 0"          "" 0
+    testing "2^32+1"    "dialctl test 4294967297" "" 0  # beyond the int range: no test number
     [ "$(cmd_file)" = stop ]
     relay_alive
-    run inapp dialctl test 3
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
+    testing "3"         "dialctl test 3"          "" 0
     [ "$(cmd_file)" = "test 3" ]
     relay_stopped
     fake_relay
@@ -106,9 +92,7 @@ usage="usage: dialctl start|stop|test n|restart|exit"
 
 @test "words are exact; a pid file naming another program counts as no daemon" {
     inapp dialctl stop
-    run inapp dialctl START
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
+    testing "START"     "dialctl START"           "" 0
     [ "$(cmd_file)" = stop ]
     # The running daemon ends; its pid file now names a live non-dialmon.
     inapp kill -TERM "$(daemon_pid)"
@@ -116,9 +100,7 @@ usage="usage: dialctl start|stop|test n|restart|exit"
     inapp sh -c 'sleep 60 >/dev/null 2>&1 & echo $! > /var/run/dialmon.pid' 2>/dev/null
     local other
     other=$(daemon_pid)
-    run inapp dialctl startx
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
+    testing "startx"    "dialctl startx"          "" 0
     daemon_alive
     [ "$(daemon_pid)" != "$other" ]
     inapp kill -0 "$other"
@@ -129,9 +111,7 @@ usage="usage: dialctl start|stop|test n|restart|exit"
     daemon_alive
     local pid
     pid=$(daemon_pid)
-    run inapp dialctl exit
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
+    testing "exit"      "dialctl exit"            "" 0
     [ "$(cmd_file)" = exit ]
     wait_for 3 sh -c "! test -e '$APP/var/run/dialmon.pid'"
     gone "$pid"

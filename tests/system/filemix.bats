@@ -12,14 +12,9 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
 
 @test "the usage text, without a newline, for a short or unknown command line" {
     for args in "" "e /tmp/a" "E /tmp/a /tmp/b" "x /tmp/a /tmp/b"; do
-        # shellcheck disable=SC2086
-        run --separate-stderr inapp filemix $args
-        [ "$status" -eq 1 ]
-        [ "$output" = "Usage:filemix [e|d] srcfile dstfile" ]
+        testing "$args" "filemix $args" "Usage:filemix [e|d] srcfile dstfile" 1
     done
-    # No newline of its own.
-    run --separate-stderr inapp sh -c 'filemix; echo "<end"'
-    [ "$output" = "Usage:filemix [e|d] srcfile dstfile<end" ]
+    testing "no newline" "filemix; echo '<end'" "Usage:filemix [e|d] srcfile dstfile<end" 0
 }
 
 @test "the key in front, the pairs, the length behind; the same key every run" {
@@ -55,19 +50,11 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
 @test "a source that cannot be opened leaves the destination alone" {
     echo keep > "$APP/tmp/dst"
     for op in e d; do
-        run --separate-stderr inapp filemix "$op" /tmp/missing /tmp/dst
-        [ "$status" -eq 1 ]
-        [ -z "$output" ]
-        [ "$stderr" = "can't open /tmp/missing" ]
-        run --separate-stderr inapp filemix "$op" /tmp /tmp/dst
-        [ "$status" -eq 1 ]
-        [ "$stderr" = "can't open /tmp" ]
+        testing "$op missing"   "filemix $op /tmp/missing /tmp/dst" "can't open /tmp/missing" 1
+        testing "$op directory" "filemix $op /tmp /tmp/dst"         "can't open /tmp" 1
     done
     [ "$(cat "$APP/tmp/dst")" = keep ]
-
-    run --separate-stderr inapp filemix e /tmp/dst /tmp/no/such/dir
-    [ "$status" -eq 1 ]
-    [ "$stderr" = "can't open /tmp/no/such/dir" ]
+    testing "nowhere"     "filemix e /tmp/dst /tmp/no/such/dir" "can't open /tmp/no/such/dir" 1
 }
 
 @test "the source as destination, under any name, is refused untouched" {
@@ -75,15 +62,11 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
     ln -sf self "$APP/tmp/self.link"
     ln -f "$APP/tmp/self" "$APP/tmp/self.hard"
     for dst in /tmp/self /tmp/self.link /tmp/self.hard /tmp/../tmp/self; do
-        run --separate-stderr inapp filemix e /tmp/self "$dst"
-        [ "$status" -eq 1 ]
-        [ "$stderr" = "can't open $dst" ]
+        testing "$dst" "filemix e /tmp/self $dst" "can't open $dst" 1
     done
     inapp filemix e /tmp/self /tmp/self.mix
     cp "$APP/tmp/self.mix" "$APP/tmp/self.mix.orig"
-    run --separate-stderr inapp filemix d /tmp/self.mix /tmp/self.mix
-    [ "$status" -eq 1 ]
-    [ "$stderr" = "can't open /tmp/self.mix" ]
+    testing "decode" "filemix d /tmp/self.mix /tmp/self.mix" "can't open /tmp/self.mix" 1
     [ "$(cat "$APP/tmp/self")" = precious ]
     cmp "$APP/tmp/self.mix" "$APP/tmp/self.mix.orig"
 }
@@ -91,9 +74,7 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
 @test "damaged scrambled files are reported and leave the destination as it was" {
     echo keep > "$APP/tmp/dst"
     printf 'abcdef' > "$APP/tmp/short"
-    run --separate-stderr inapp filemix d /tmp/short /tmp/dst
-    [ "$status" -eq 1 ]
-    [ "$stderr" = "/tmp/short: not a scrambled file" ]
+    testing "short" "filemix d /tmp/short /tmp/dst" "/tmp/short: not a scrambled file" 1
     [ "$(cat "$APP/tmp/dst")" = keep ]
 
     # Six bytes of data, but a stored length of 9; an odd data length.
@@ -103,9 +84,7 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
     printf '\x09' | dd of="$APP/tmp/six.mix" bs=1 seek=9 conv=notrunc status=none
     printf 'x' | dd of="$APP/tmp/odd.mix" bs=1 seek=13 status=none
     for damaged in six odd; do
-        run --separate-stderr inapp filemix d "/tmp/$damaged.mix" /tmp/dst
-        [ "$status" -eq 1 ]
-        [ "$stderr" = "/tmp/$damaged.mix: damaged file" ]
+        testing "$damaged" "filemix d /tmp/$damaged.mix /tmp/dst" "/tmp/$damaged.mix: damaged file" 1
         [ "$(cat "$APP/tmp/dst")" = keep ]
         run --separate-stderr inapp filemix d "/tmp/$damaged.mix" /tmp/new
         [ ! -e "$APP/tmp/new" ]
@@ -115,6 +94,5 @@ hex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
 
 @test "a destination that cannot take the data ends with status 255" {
     printf 'some data' > "$APP/tmp/data"
-    run --separate-stderr inapp filemix e /tmp/data /dev/full
-    [ "$status" -eq 255 ]
+    testing "full" "filemix e /tmp/data /dev/full" "can't write /dev/full" 255
 }

@@ -3,6 +3,7 @@
 #   setup_file    { appliance_up; }      a fresh appliance for the file
 #   teardown_file { appliance_down; }    ends it, removes its root
 #   inapp CMD ...                        run a command inside it
+#   testing NAME CMD OUTPUT STATUS       one case of a table (below)
 #   APP                                  its root on the host: $APP/etc/ppp/...
 #
 # The programs come from $APPLIANCE_BUILD (default build/test). With
@@ -70,4 +71,22 @@ refute() {
         echo "unexpectedly succeeded: $*" >&2
         return 1
     fi
+}
+
+# Cases as table rows, one a line:
+#
+#   testing NAME COMMAND EXPECTED_OUTPUT STATUS
+#
+# runs the shell command line COMMAND inside the appliance and fails, naming
+# the case, unless it printed EXPECTED_OUTPUT and ended with STATUS. What it
+# printed is standard output and error together, the last line ends left
+# out (as bats's run gives it): an expected error message alone also says
+# that nothing else was printed.
+testing() {
+    local name=$1 command=$2 expected=$3 expected_status=$4
+    run inapp sh -c "$command"
+    [ "$output" = "$expected" ] && [ "$status" -eq "$expected_status" ] && return 0
+    printf '%s: %s\n--- expected, status %s:\n%s\n--- got, status %s:\n%s\n' \
+        "$name" "$command" "$expected_status" "$expected" "$status" "$output" >&2
+    return 1
 }

@@ -43,47 +43,32 @@ Policy                  Accept all protocols
 exempt protocols        0 "
 
 @test "status display without words and for s, st, sta; start shows bridging enabled" {
-    run inapp lanbind
-    [ "$status" -eq 0 ]
-    [ "$output" = "$FRESH_STATUS" ]
-    for w in s st -sta; do
-        run inapp lanbind "$w"
-        [ "$status" -eq 0 ]
-        [ "$output" = "$FRESH_STATUS" ]
+    for w in "" s st -sta; do
+        testing "'$w'" "lanbind $w" "$FRESH_STATUS" 0
     done
     [ "$(requests)" = "$(printf 'SIOCGIFBR\n%.0s' 1 2 3 4)" ]
 
-    run inapp lanbind --start
-    [ "$status" -eq 0 ]
-    [ "$output" = "Bridge started." ]
-    run inapp lanbind
-    [ "${lines[0]}" = "bridging is ENABLED 	debugging is DISABLED	prot-stats are DISABLED" ]
-    run inapp lanbind stop
-    [ "$output" = "Bridge stopped." ]
-    [ "$(inapp lanbind | head -1)" = "bridging is DISABLED 	debugging is DISABLED	prot-stats are DISABLED" ]
+    testing "start"   "lanbind --start"           "Bridge started." 0
+    testing "started" "lanbind | head -1"         "bridging is ENABLED 	debugging is DISABLED	prot-stats are DISABLED" 0
+    testing "stop"    "lanbind stop"              "Bridge stopped." 0
+    testing "stopped" "lanbind | head -1"         "bridging is DISABLED 	debugging is DISABLED	prot-stats are DISABLED" 0
 }
 
 @test "several commands on one line: start exempt atalk aarp" {
-    run inapp lanbind start exempt atalk aarp
-    [ "$status" -eq 0 ]
-    [ "$output" = "$(printf 'Bridge started.\nExempt protocol ATALK.\nExempt protocol AARP.')" ]
+    testing "line"    "lanbind start exempt atalk aarp" "$(printf 'Bridge started.\nExempt protocol ATALK.\nExempt protocol AARP.')" 0
     [ "$(requests)" = "$(rec 1 0 0; echo; rec 12 0x809B 0; echo; rec 12 0x80F3 0)" ]
-    [ "$(inapp lanbind | tail -1)" = "exempt protocols        2 (ATALK AARP )" ]
+    testing "shown"   "lanbind | tail -1"         "exempt protocols        2 (ATALK AARP )" 0
+    testing "no name" "lanbind exempt"            "" 0
     # A new policy empties the exempt list in the kernel.
-    run inapp lanbind exempt
-    [ "$status" -eq 0 ]
-    [ -z "$output" ]
-    run inapp lanbind policy reject
-    [ "$output" = "Policy reject all protocols." ]
-    [ "$(inapp lanbind | tail -2)" = "$(printf 'Policy                  Reject all protocols\nexempt protocols        0 ')" ]
+    testing "policy"  "lanbind policy reject"     "Policy reject all protocols." 0
+    testing "emptied" "lanbind | tail -2"         "$(printf 'Policy                  Reject all protocols\nexempt protocols        0 ')" 0
 }
 
 @test "exempt stops at an unknown name; the ones before stay exempted" {
-    run inapp lanbind exempt ip xyz arp
-    [ "$status" -eq 1 ]
-    [ "$output" = "$(printf 'Exempt protocol IP.\nProtocol to be exempted xyz not in protocol list\n(See /usr/include/net/if_ether.h)')" ]
+    testing "xyz"     "lanbind exempt ip xyz arp" \
+        "$(printf 'Exempt protocol IP.\nProtocol to be exempted xyz not in protocol list\n(See /usr/include/net/if_ether.h)')" 1
     [ "$(requests)" = "$(rec 12 0x0800 0)" ]
-    [ "$(inapp lanbind | tail -1)" = "exempt protocols        1 (IP )" ]
+    testing "shown"   "lanbind | tail -1"         "exempt protocols        1 (IP )" 0
 }
 
 @test "help, list and unknown words" {
@@ -111,13 +96,8 @@ exempt protocols        0 "
         "---------" \
         "lanbind start exempt atalk aarp		Bridge start dont do LocalTalk bridging" \
         "lanbind stop				Bridge stop")
-    for w in -h /help help; do
-        run inapp lanbind "$w"
-        [ "$status" -eq 0 ]
-        [ "$output" = "$expected" ]
-        [ "${#lines[@]}" -eq 23 ]
-    done
-    cmp <(inapp lanbind h) <(printf '%s\n' "$expected")  # every line ends
+    testing "help"    "lanbind /help"             "$expected" 0
+    cmp <(inapp lanbind -h) <(printf '%s\n' "$expected")  # every line ends
 
     run inapp lanbind l
     [ "$status" -eq 0 ]
@@ -129,22 +109,15 @@ exempt protocols        0 "
     [ "${lines[18]}" = "0x809B ATALK" ]
     [ "${lines[27]}" = "0x0011 TR_802_2" ]
 
-    run inapp lanbind H start
-    [ "$status" -eq 1 ]
-    [ "$output" = "Unknown option H" ]
-    run inapp lanbind start --- stop
-    [ "$status" -eq 1 ]
-    [ "$output" = "$(printf 'Bridge started.\nUnknown option ')" ]
+    testing "H"       "lanbind H start"           "Unknown option H" 1
+    testing "---"     "lanbind start --- stop"    "$(printf 'Bridge started.\nUnknown option ')" 1
     [ "$(requests)" = "$(rec 1 0 0)" ]
 }
 
 @test "port enable, disable and priority; a wrong option word goes on" {
-    run inapp lanbind port 1 disable
-    [ "$status" -eq 0 ]
-    [ "$output" = "Disable Port 1" ]
-    run inapp lanbind p 1 e port 0 d port 1 priority 16 p 1 p 32x
-    [ "$status" -eq 0 ]
-    [ "$output" = "$(printf 'Enable Port 1\nDisable Port 0\nPort Priority for port 1 set to 16\nPort Priority for port 1 set to 32')" ]
+    testing "disable" "lanbind port 1 disable"    "Disable Port 1" 0
+    testing "line"    "lanbind p 1 e port 0 d port 1 priority 16 p 1 p 32x" \
+        "$(printf 'Enable Port 1\nDisable Port 0\nPort Priority for port 1 set to 16\nPort Priority for port 1 set to 32')" 0
     [ "$(requests)" = "$(rec 4 1 0; echo; rec 3 1 0; echo; rec 4 0 0; echo; rec 6 1 16; echo; rec 6 1 32)" ]
     run inapp lanbind
     [ "${lines[10]}" = "--- port stats ---" ]
@@ -152,17 +125,13 @@ exempt protocols        0 "
     [ "${lines[12]}" = "designated root		0x8000 02:50:c2:00:00:01" ]
 
     clear_requests
-    run inapp lanbind port 2 off start
-    [ "$status" -eq 0 ]
-    [ "$output" = "Port option can only be enable or disableBridge started." ]
+    testing "off"     "lanbind port 2 off start"  "Port option can only be enable or disableBridge started." 0
     [ "$(requests)" = "$(rec 1 0 0)" ]
 }
 
 @test "bridge priority, path cost and policy" {
-    run inapp lanbind priority 4096 pa 1 19 path 0 250 pathcost 1 7
-    [ "$status" -eq 0 ]
-    [ "$output" = "Bridge priority set to 4096
-Pathcost for port 1 set to 19Pathcost for port 0 set to 250Pathcost for port 1 set to 7" ]
+    testing "line"    "lanbind priority 4096 pa 1 19 path 0 250 pathcost 1 7" "Bridge priority set to 4096
+Pathcost for port 1 set to 19Pathcost for port 0 set to 250Pathcost for port 1 set to 7" 0
     [ "$(requests)" = "$(rec 5 4096 0; echo; rec 7 1 19; echo; rec 7 0 250; echo; rec 7 1 7)" ]
     run inapp lanbind
     [ "${lines[1]}" = "bridge id		0x1000 02:50:c2:00:00:01" ]
@@ -171,36 +140,25 @@ Pathcost for port 1 set to 19Pathcost for port 0 set to 250Pathcost for port 1 s
     [ "${lines[19]}" = "path cost		7	designated cost		0" ]
 
     clear_requests
-    run inapp lanbind pol a poll r policy deny start
-    [ "$status" -eq 1 ]
-    [ "$output" = "$(printf 'Policy accept all protocols.\nPolicy reject all protocols.\nPolicy must be either accept or deny.')" ]
+    testing "policy"  "lanbind pol a poll r policy deny start" \
+        "$(printf 'Policy accept all protocols.\nPolicy reject all protocols.\nPolicy must be either accept or deny.')" 1
     [ "$(requests)" = "$(rec 11 1 0; echo; rec 11 0 0)" ]
 }
 
 @test "debug on/off and the spanning tree switched only when it must change" {
-    run inapp lanbind debug on
-    [ "$status" -eq 0 ]
-    [ "$output" = "Debug on." ]
-    [ "$(inapp lanbind | head -1)" = "bridging is DISABLED 	debugging is ENABLED	prot-stats are DISABLED" ]
+    testing "on"      "lanbind debug on"          "Debug on." 0
+    testing "shown"   "lanbind | head -1"         "bridging is DISABLED 	debugging is ENABLED	prot-stats are DISABLED" 0
     clear_requests
-    run inapp lanbind d STPON debug stpoff d stpoff debug Off
-    [ "$status" -eq 0 ]
-    [ "$output" = "$(printf 'Already Spanning tree protocol on.\nSpanning tree protocol off.\nAlready Spanning tree protocol off.\nDebug off.')" ]
+    testing "stp"     "lanbind d STPON debug stpoff d stpoff debug Off" \
+        "$(printf 'Already Spanning tree protocol on.\nSpanning tree protocol off.\nAlready Spanning tree protocol off.\nDebug off.')" 0
     [ "$(requests)" = "$(printf 'SIOCGIFBR\nSIOCGIFBR\n'; rec 16 0 0; printf '\nSIOCGIFBR\nSIOCGIFBR\n'; rec 10 0 0)" ]
-    run inapp lanbind
-    [ "${lines[9]}" = "STP is DISABLED " ]
-    run inapp lanbind debug stpon
-    [ "$output" = "Spanning tree protocol on." ]
-    [ "$(inapp lanbind | sed -n 10p)" = "STP is ENABLED " ]
-
-    run inapp lanbind debug maybe start
-    [ "$status" -eq 1 ]
-    [ "$output" = "Debug mode can only be on or off!" ]
+    testing "off"     "lanbind | sed -n 10p"      "STP is DISABLED " 0
+    testing "stpon"   "lanbind debug stpon"       "Spanning tree protocol on." 0
+    testing "on"      "lanbind | sed -n 10p"      "STP is ENABLED " 0
+    testing "maybe"   "lanbind debug maybe start" "Debug mode can only be on or off!" 1
     refuse SIOCGIFBR
     clear_requests
-    run inapp lanbind debug on
-    [ "$status" -eq 1 ]
-    [ "$output" = "Kernel Bridge Module missing." ]
+    testing "missing" "lanbind debug on"          "Kernel Bridge Module missing." 1
     [ "$(requests)" = SIOCGIFBR ]
 }
 
@@ -212,40 +170,30 @@ IP 1520
 ARP 48
 0x88CC 3"
     for w in stats status -stat "stats show" "stats start"; do
-        run inapp lanbind $w
-        [ "$status" -eq 0 ]
-        [ "$output" = "$shown" ]
+        testing "$w" "lanbind $w" "$shown" 0
     done
     [ "$(requests)" = "$(printf 'SIOCGIFBR\n%.0s' 1 2 3 4 5)" ]  # start was taken, not run
 
     clear_requests
-    run inapp lanbind stats enable stats zero stats s
-    [ "$status" -eq 0 ]
-    [ "$output" = "Protocol Statistics enabled
+    testing "line" "lanbind stats enable stats zero stats s" "Protocol Statistics enabled
 Protocol Statistics counters reset.
 Protocol statistics are ENABLED
 Protocol Number of Packets encountered
 --------------------------------------
 IP 0
 ARP 0
-0x88CC 0" ]
+0x88CC 0" 0
     [ "$(requests)" = "$(rec 13 0 0; echo; rec 15 0 0; printf '\nSIOCGIFBR')" ]
-    [ "$(inapp lanbind | head -1)" = "bridging is DISABLED 	debugging is DISABLED	prot-stats are ENABLED" ]
-    run inapp lanbind stats disable stats Zero start
-    [ "$status" -eq 1 ]
-    [ "$output" = "$(printf 'Protocol Statistics disabled\nstat argument must be enable,disable,zero or show')" ]
+    testing "shown" "lanbind | head -1" "bridging is DISABLED 	debugging is DISABLED	prot-stats are ENABLED" 0
+    testing "Zero"  "lanbind stats disable stats Zero start" \
+        "$(printf 'Protocol Statistics disabled\nstat argument must be enable,disable,zero or show')" 1
 }
 
 @test "a command missing its arguments names itself and ends the line with 1" {
-    for line in "debug" "policy" "priority" "pa 1" "port 1" "port 1 priority"; do
+    for case in "debug|debug" "policy|policy" "priority|priority" "pa 1|pathcost" "port 1|port" \
+                "port 1 priority|port"; do
         clear_requests
-        run inapp lanbind start $line
-        [ "$status" -eq 1 ]
-        case $line in
-            debug) name=debug ;; policy) name=policy ;; priority) name=priority ;;
-            pa*) name=pathcost ;; *) name=port ;;
-        esac
-        [ "$output" = "$(printf 'Bridge started.\nMissing argument for %s' "$name")" ]
+        testing "${case%|*}" "lanbind start ${case%|*}" "$(printf 'Bridge started.\nMissing argument for %s' "${case#*|}")" 1
         [ "$(requests)" = "$(rec 1 0 0)" ]
     done
 }
@@ -273,9 +221,7 @@ ARP 0
 
     refuse SIOCGIFBR
     for w in "" status stats; do
-        run inapp lanbind $w
-        [ "$status" -eq 1 ]
-        [ "$output" = "Kernel Bridge Module missing." ]
+        testing "$w" "lanbind $w" "Kernel Bridge Module missing." 1
     done
 
     # Descriptor 0 is a socket like any other.

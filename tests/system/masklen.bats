@@ -1,45 +1,20 @@
 #!/usr/bin/env bats
 # masklen as the web setup calls it: one word in, one line or a status out.
+# The conversions themselves are the unit tests'.
 
 load helpers
 
 setup_file() { appliance_up; }
 teardown_file() { appliance_down; }
 
-@test "conversions both ways, malformed input by status 1 alone" {
-    local out="" w
-    for w in 24 0 32 255.255.254.0 24abc 255.255.255.0xyz 33 -1 255.0.255.0 255.255.0 . 24. ""; do
-        run inapp masklen "$w"
-        out+="$output[$w] $status"$'\n'
-    done
-    output=${out%$'\n'}
-    [ "$output" = "255.255.255.0[24] 0
-0.0.0.0[0] 0
-255.255.255.255[32] 0
-23[255.255.254.0] 0
-255.255.255.0[24abc] 0
-24[255.255.255.0xyz] 0
-[33] 1
-[-1] 1
-[255.0.255.0] 1
-[255.255.0] 1
-[.] 1
-[24.] 1
-[] 1" ]
-}
-
-@test "usage without a word; a word over 31 characters is refused silently; extra words ignored" {
-    run inapp masklen
-    [ "$status" -eq 0 ]
-    [ "$output" = "usage: masklen netmask" ]
-    local word=255.255.255.0000000000000000000
-    [ ${#word} -eq 31 ]
-    run inapp masklen "$word"
-    [ "$status" -eq 0 ]
-    [ "$output" = "24" ]
-    run inapp masklen "${word}0"
-    [ "$status" -eq 1 ]
-    [ "$output" = "" ]
-    run inapp masklen 16 garbage
-    [ "$output" = "255.255.0.0" ]
+@test "either direction by the word's form; malformed input by status 1 alone; the usage line" {
+    testing "prefix to mask"       "masklen 24"                               "255.255.255.0" 0
+    testing "mask to prefix"       "masklen 255.255.254.0"                    "23" 0
+    testing "malformed prefix"     "masklen 33"                               "" 1
+    testing "malformed mask"       "masklen 255.0.255.0"                      "" 1
+    testing "empty word"           "masklen ''"                               "" 1
+    testing "extra words ignored"  "masklen 16 garbage"                       "255.255.0.0" 0
+    testing "31 characters fit"    "masklen 255.255.255.0000000000000000000"  "24" 0
+    testing "32 are refused"       "masklen 255.255.255.00000000000000000000" "" 1
+    testing "no word"              "masklen"                                  "usage: masklen netmask" 0
 }

@@ -30,59 +30,33 @@ CONF
 teardown_file() { appliance_down; }
 
 @test "explains the default log with the default keyword file" {
-    run inapp msghint
-    [ "$status" -eq 1 ]
-    [ "$output" = "Dec  7 11:35:49 : Interface eth0 is up
+    testing "defaults" "msghint" "Dec  7 11:35:49 : Interface eth0 is up
 Dec  7 11:35:50 : PPP daemon 212 says: Connect time 3.1 minutes.
 Dec  7 11:35:51 : PPP daemon 212 ended
 Dec  7 11:35:52 : Unexplained: 0
-Dec  7 11:35:53 : Unexplained: 0" ]
+Dec  7 11:35:53 : Unexplained: 0" 1
 }
 
 @test "options: -c and -t name the files, -d and a trailing flag change nothing" {
     printf "'link' 'a link'\n" > "$APP/tmp/other.conf"
     printf 'Jan 1 00:00:01 h link\nJan 1 00:00:02 h linked\n' > "$APP/tmp/other.log"
-    run inapp msghint -d -t /tmp/other.log -c /etc/logmsgs.conf -c /tmp/other.conf -d
-    [ "$status" -eq 1 ]
-    [ "$output" = "Jan 1 00:00:01 : a link
-Jan 1 00:00:02 : a link" ]
-
-    run inapp msghint -t /tmp/other.log -c
-    [ "$status" -eq 1 ]
-    [ "$output" = "Jan 1 00:00:01 : Unexplained: 0
-Jan 1 00:00:02 : Unexplained: 0" ]
+    testing "named files"   "msghint -d -t /tmp/other.log -c /etc/logmsgs.conf -c /tmp/other.conf -d" \
+        "Jan 1 00:00:01 : a link
+Jan 1 00:00:02 : a link" 1
+    testing "trailing -c"   "msghint -t /tmp/other.log -c" "Jan 1 00:00:01 : Unexplained: 0
+Jan 1 00:00:02 : Unexplained: 0" 1
 }
 
-@test "a wrong option reads nothing and ends with status 1" {
-    run inapp msghint -c /tmp/none.conf -x
-    [ "$status" -eq 1 ]
-    [ "$output" = "Option false." ]
-    run inapp msghint -dc
-    [ "$output" = "Option false." ]
-}
-
-@test "missing files are reported; without keywords the log is still read" {
-    run inapp msghint -c /tmp/none.conf
-    [ "$status" -eq 1 ]
-    [ "$output" = "Read Config File Error" ]
-
-    run inapp msghint -t /tmp/none.log
-    [ "$status" -eq 20 ]
-    [ "$output" = "Read Msg File Error" ]
-
+@test "wrong options, missing files and output that cannot be written: messages and statuses" {
+    testing "wrong option"  "msghint -c /tmp/none.conf -x"           "Option false." 1
+    testing "joined flags"  "msghint -dc"                            "Option false." 1
+    testing "no keywords"   "msghint -c /tmp/none.conf"              "Read Config File Error" 1
+    testing "no log"        "msghint -t /tmp/none.log"               "Read Msg File Error" 20
     # Directories open but cannot be read: the same reports.
-    run inapp msghint -c /etc -t /var/log
-    [ "$status" -eq 20 ]
-    [ "$output" = "Read Config File Error
-Read Msg File Error" ]
-}
-
-@test "output that cannot be written is reported, with a status of its own" {
-    run inapp sh -c 'msghint > /dev/full'
-    [ "$status" -eq 255 ]
-    [ "$output" = "can't write output: No space left on device" ]
-    run inapp sh -c 'msghint -t /tmp/none.log > /dev/full'
-    [ "$status" -eq 255 ]
+    testing "directories"   "msghint -c /etc -t /var/log"            "Read Config File Error
+Read Msg File Error" 20
+    testing "full output"   "msghint > /dev/full"                    "can't write output: No space left on device" 255
+    testing "full, no log"  "msghint -t /tmp/none.log > /dev/full"   "can't write output: No space left on device" 255
 }
 
 @test "overlong keyword strings and captures are cut, not overrun" {
@@ -90,8 +64,6 @@ Read Msg File Error" ]
     field=$(head -c 400 /dev/zero | tr '\0' 'f')
     printf "'long' '%s'\n'x \$;\$' '[\$0][\$1]'\n" "$long" > "$APP/tmp/long.conf"
     printf 'a b c d long\na b c d x %s;tail\n' "$field" > "$APP/tmp/long.log"
-    run inapp msghint -c /tmp/long.conf -t /tmp/long.log
-    [ "$status" -eq 1 ]
-    [ "$output" = "a b c : ${long:0:1024}
-a b c : [${field:0:255}][tail]" ]
+    testing "cut" "msghint -c /tmp/long.conf -t /tmp/long.log" "a b c : ${long:0:1024}
+a b c : [${field:0:255}][tail]" 1
 }

@@ -45,50 +45,32 @@ kill_after_tones() {
 kill_while_sounding() { kill_after_tones "$1" 1 "${@:2}"; }
 two_beeps() { [ "$(tones)" = "1000 0 1000 0" ]; }
 
-@test "dipsw: usage for no switch or another switch than 0 and 1" {
-    for args in "" "2" "-1" "2 1"; do
-        run inapp dipsw $args
-        [ "$status" -eq 0 ]
-        [ "$output" = "usage: dipsw 0|1" ] || { echo "$args: $output"; false; }
-    done
+@test "dipsw: usage for no switch or another switch than 0 and 1 (which words count is the unit tests')" {
+    testing "none"      "dipsw"     "usage: dipsw 0|1" 0
+    testing "switch 2"  "dipsw 2 1" "usage: dipsw 0|1" 0
     [ "$(requests)" = "" ]
 }
 
 @test "dipsw: each switch's state from its line, with the whole port sequence on every read" {
     switches 0 0
-    run inapp dipsw 0
-    [ "$status" -eq 0 ]
-    [ "$output" = "0" ]
+    testing "0 off"     "dipsw 0"   "0" 0
     [ "$(requests)" = "$READ
 port in 0x23 0xff" ]
 
     switches 1 0
-    run inapp dipsw 0
-    [ "$output" = "1" ]
-    run inapp dipsw 1
-    [ "$output" = "0" ]
-    run inapp dipsw abc     # reads as switch 0
-    [ "$output" = "1" ]
+    testing "0 on"      "dipsw 0"   "1" 0
+    testing "1 off"     "dipsw 1"   "0" 0
     switches 0 1
-    run inapp dipsw 0
-    [ "$output" = "0" ]
-    run inapp dipsw 1
-    [ "$output" = "1" ]
-    run inapp dipsw 1 -1
-    [ "$output" = "1" ]
-    run inapp dipsw 1 0 extra
-    [ "$output" = "1" ]
-    [ "$(grep -c '^port out 0x23 0x5f$' "$APP/sim/fk/requests.log")" -eq 8 ]
+    testing "0 off"     "dipsw 0"   "0" 0
+    testing "1 on"      "dipsw 1"   "1" 0
+    [ "$(grep -c '^port out 0x23 0x5f$' "$APP/sim/fk/requests.log")" -eq 5 ]
     [ ! -e "$APP/sim/fk/tones.log" ]
 }
 
 @test "dipsw: port access refused" {
     touch "$APP/sim/fk/refuse/ioperm"
-    run inapp dipsw 0
-    [ "$status" -eq 0 ]
-    [ "$output" = "Can't get DIP SW status." ]
-    run inapp dipsw 1 1
-    [ "$output" = "Can't get DIP SW status." ]
+    testing "read"      "dipsw 0"   "Can't get DIP SW status." 0
+    testing "wait"      "dipsw 1 1" "Can't get DIP SW status." 0
     [ ! -e "$APP/sim/fk/tones.log" ]
 }
 
@@ -132,11 +114,8 @@ switch 1: 0" ]
 }
 
 @test "beep: usage unless there is exactly one argument" {
-    for args in "" "1 2"; do
-        run inapp beep $args
-        [ "$status" -eq 0 ]
-        [ "$output" = "usage: beep count" ]
-    done
+    testing "none"      "beep"      "usage: beep count" 0
+    testing "two"       "beep 1 2"  "usage: beep count" 0
     [ ! -e "$APP/sim/fk/tones.log" ]
 }
 
@@ -174,21 +153,15 @@ switch 1: 0" ]
 @test "no console: both programs stop at the first beep with status 1" {
     rm "$APP/dev/console"
     switches 1 1
-    run inapp dipsw 1 1
-    [ "$status" -eq 1 ]
-    [ "$output" = "Can't open /dev/console." ]
-    run inapp beep 2
-    [ "$status" -eq 1 ]
-    [ "$output" = "Can't open /dev/console." ]
+    testing "dipsw"     "dipsw 1 1" "Can't open /dev/console." 1
+    testing "beep"      "beep 2"    "Can't open /dev/console." 1
 }
 
 @test "a failing tone request is reported and the program goes on" {
     echo 25 > "$APP/sim/fk/refuse/KIOCSOUND"
     switches 0 1
-    run inapp dipsw 1 1
-    [ "$status" -eq 0 ]
-    [ "$output" = "ioctl:KIOCSOUND: errno=25
-ioctl:KIOCSOUND: errno=25" ]
+    testing "refused"   "dipsw 1 1" "ioctl:KIOCSOUND: errno=25
+ioctl:KIOCSOUND: errno=25" 0
     [ "$(grep -c 'KIOCSOUND .* refused' "$APP/sim/fk/requests.log")" -eq 2 ]
     [ "$(tail -1 "$APP/sim/fk/requests.log")" = "port in 0x23 0xfd" ]
 }

@@ -23,30 +23,19 @@ link_down() {
 }
 
 @test "misuse: usage line, refused interfaces, -s only for ppp0; status 0 and no file" {
-    run inapp pktcount
-    [ "$status" -eq 0 ]
-    [ "$output" = "usage: pktcount target [-c|-s]" ]
-    for word in ETH0 eth2 eth0x "eth0 " lo xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx; do
-        run inapp pktcount "$word" -c
-        [ "$status" -eq 0 ]
-        [ "$output" = "not support interface $word" ]
+    testing "no word"   "pktcount"        "usage: pktcount target [-c|-s]" 0
+    for word in eth0x lo xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx; do
+        testing "$word" "pktcount '$word' -c" "not support interface $word" 0
     done
-    run inapp pktcount eth1 -s
-    [ "$status" -eq 0 ]
-    [ "$output" = "usage: pktcount target [-c|-s]" ]
+    testing "eth1 -s"   "pktcount eth1 -s" "usage: pktcount target [-c|-s]" 0
     [ ! -e "$APP/etc/packets.conf" ]
 }
 
 @test "eth0: first run shows the raw counters, clear creates the file, display counts from there" {
     counters set eth0 tx 1000 tx_err 3 rx 2000 rx_err 5 tx_bytes 77 rx_drop 9
-    run inapp pktcount eth0
-    [ "$status" -eq 0 ]
-    [ "$output" = "can't open /etc/packets.conf
-1000 3 2000 5" ]
-
-    run inapp pktcount eth0 -c
-    [ "$status" -eq 0 ]
-    [ "$output" = "can't open /etc/packets.conf" ]
+    testing "first run" "pktcount eth0"    "can't open /etc/packets.conf
+1000 3 2000 5" 0
+    testing "clear"     "pktcount eth0 -c" "can't open /etc/packets.conf" 0
     [ "$(cat "$APP/etc/packets.conf")" = 'eth0_tx="1000"
 eth0_tx_err="3"
 eth0_rx="2000"
@@ -60,12 +49,9 @@ ppp0_tx_err="0"
 ppp0_rx="0"
 ppp0_rx_err="0"' ]
 
-    run inapp pktcount eth0
-    [ "$output" = "0 0 0 0" ]
+    testing "cleared"   "pktcount eth0"    "0 0 0 0" 0
     counters add eth0 tx 25 rx 40 rx_err 1
-    run inapp pktcount eth0 -x
-    [ "$status" -eq 0 ]
-    [ "$output" = "25 0 40 1" ]
+    testing "counted"   "pktcount eth0 -x" "25 0 40 1" 0
 }
 
 @test "eth1: counters above the signed range wrap in 32 bits and print signed" {
@@ -134,11 +120,9 @@ eth1_rx_err="0"' ]
     counters set eth0 tx 50 tx_err 1 rx 60 rx_err 2
     run inapp pktcount eth0 -c
     touch "$APP/sim/fk/refuse/proc_net_dev"
-    run inapp pktcount eth0
+    testing "no /proc/net/dev" "pktcount eth0" "can't open /proc/net/dev
+-50 -1 -60 -2" 0
     rm "$APP/sim/fk/refuse/proc_net_dev"
-    [ "$status" -eq 0 ]
-    [ "$output" = "can't open /proc/net/dev
--50 -1 -60 -2" ]
 
     # A directory opens, but cannot be read.
     rm "$APP/etc/packets.conf"
