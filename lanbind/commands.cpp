@@ -155,21 +155,21 @@ int status_command(const Call& c) { return show_bridge_status(c.sock); }
 // The commands in the order their selection rules are tried; the first
 // rule that holds decides.
 constexpr CommandRow kCommands[] = {
-    // selection      name        words      request code      handler             printed on success
-    {'d', kNone, 0,   "debug",    1,         kByWord,          debug_command,      nullptr},
-    {'e', kNone, 0,   "exempt",   kRest,     kCmdExempt,       exempt_command,     "Exempt protocol %s.\n"},
-    {'h', kNone, 0,   "help",     0,         kByWord,          help_command,       nullptr},
-    {'l', kNone, 0,   "list",     0,         kByWord,          list_command,       nullptr},
-    {'p', 2, 'l',     "policy",   1,         kCmdPolicy,       policy_command,     nullptr},
+    // selection          name        words      request code      handler             printed on success
+    {'d', kFirstOnly, 0,  "debug",    1,         kByWord,          debug_command,      nullptr},
+    {'e', kFirstOnly, 0,  "exempt",   kRest,     kCmdExempt,       exempt_command,     "Exempt protocol %s.\n"},
+    {'h', kFirstOnly, 0,  "help",     0,         kNoRequest,       help_command,       nullptr},
+    {'l', kFirstOnly, 0,  "list",     0,         kNoRequest,       list_command,       nullptr},
+    {'p', 2, 'l',         "policy",   1,         kCmdPolicy,       policy_command,     nullptr},
     // sic: the path cost message has no line end
-    {'p', 1, 'a',     "pathcost", 2,         kCmdPathCost,     send_numbers,       "Pathcost for port %d set to %d"},
-    {'p', 1, 'r',     "priority", 1,         kCmdPriority,     send_numbers,       "Bridge priority set to %d\n"},
-    {'p', kTwoOn, 'p', "port",    3,         kCmdPortPriority, send_numbers,       "Port Priority for port %d set to %d\n"},
-    {'p', kNone, 0,   "port",     2,         kByWord,          port_command,       nullptr},
-    {'s', 3, 'r',     "start",    0,         kCmdStart,        send_numbers,       "Bridge started.\n"},
-    {'s', 2, 'o',     "stop",     0,         kCmdStop,         send_numbers,       "Bridge stopped.\n"},
-    {'s', 3, 't',     "stats",    kOptional, kByWord,          statistics_command, nullptr},
-    {'s', kNone, 0,   "status",   0,         kByWord,          status_command,     nullptr},
+    {'p', 1, 'a',         "pathcost", 2,         kCmdPathCost,     send_numbers,       "Pathcost for port %d set to %d"},
+    {'p', 1, 'r',         "priority", 1,         kCmdPriority,     send_numbers,       "Bridge priority set to %d\n"},
+    {'p', kTwoOn, 'p',    "port",     3,         kCmdPortPriority, send_numbers,       "Port Priority for port %d set to %d\n"},
+    {'p', kFirstOnly, 0,  "port",     2,         kByWord,          port_command,       nullptr},
+    {'s', 3, 'r',         "start",    0,         kCmdStart,        send_numbers,       "Bridge started.\n"},
+    {'s', 2, 'o',         "stop",     0,         kCmdStop,         send_numbers,       "Bridge stopped.\n"},
+    {'s', 3, 't',         "stats",    kOptional, kByWord,          statistics_command, nullptr},
+    {'s', kFirstOnly, 0,  "status",   0,         kNoRequest,       status_command,     nullptr},
 };
 
 }  // namespace
@@ -182,7 +182,7 @@ const char* strip_word(const char* word) {
 const CommandRow* select_command(const char* word, const char* two_on) {
     for (const CommandRow& r : kCommands) {
         if (word[0] != r.first) continue;
-        if (r.pos == kNone) return &r;
+        if (r.pos == kFirstOnly) return &r;
         const char* tested = r.pos == kTwoOn ? two_on : word;
         if (tested && char_at(tested, r.pos == kTwoOn ? 0 : r.pos) == r.at) return &r;
     }

@@ -19,19 +19,20 @@ constexpr int kRest = -1;      // every remaining word
 constexpr int kOptional = -2;  // the next word when there is one
 
 // The further test of a selection rule, beyond the first character.
-constexpr int kNone = -1;   // none
-constexpr int kTwoOn = -2;  // the first character of the word two places on
+constexpr int kFirstOnly = -1;  // none: the first character decides
+constexpr int kTwoOn = -2;      // the first character of the word two places on
 
-// The request code of a command whose argument word chooses it, or that
-// sends none.
+// In place of a request code: the argument word chooses the code, or the
+// command sends no request.
 constexpr std::uint32_t kByWord = 0;
+constexpr std::uint32_t kNoRequest = 0;
 
 // One command: how a word selects it, what it takes and sends, and the
 // handler that does it. Its handler returns 0, or -1 when the line must end
 // with status 1.
 struct CommandRow {
     char first;       // the word's first character
-    int pos;          // the further test: a character position, kNone or kTwoOn
+    int pos;          // the further test: a character position, kFirstOnly or kTwoOn
     char at;          // the character the further test looks for
     const char* name; // as "Missing argument for" names it
     int words;        // argument words taken: a count, kRest or kOptional
