@@ -18,7 +18,6 @@
 
 #include "number.h"
 #include "owned.h"
-#include "program.h"
 
 namespace {
 
@@ -218,7 +217,7 @@ pid_t spawn(char* const argv[], bool own_group) {
         for (int sig : kHandled) signal(sig, SIG_DFL);
         sigprocmask(SIG_SETMASK, &before, nullptr);
         execvp(argv[0], argv);
-        _exit(kFailureStatus);
+        _exit(255);
     }
     if (pid > 0) {
         if (own_group) setpgid(pid, pid);

@@ -92,7 +92,7 @@ void print_bridge_status(FILE* out, const bridge_status& st) {
     std::fprintf(out, "bridging is %sABLED \tdebugging is %sABLED\tprot-stats are %sABLED\n",
                  able(st.flags, kBridgeRunning), able(st.flags, kBridgeDebug), able(st.flags, kBridgeStats));
     show_bridge_info(out, st);
-    std::fputs("--- Zelmo orignal\n", out);                                          // sic: orignal
+    std::fputs("--- Zelmo orignal\n", out);  // sic: orignal
     std::fprintf(out, "STP is %sABLED \n", (st.flags & kBridgeStpOff) ? "DIS" : "EN");  // sic: trailing blank
     show_port_stats(out, st);
     print_policy(out, st.policy);
