@@ -105,8 +105,8 @@ int decode(const char* src_path, const char* dst_path) {
     File src(src_path, "r");
     struct stat st;
     if (!usable_source(src, st)) return cant_open(src_path);
-    long size = -1;
-    if (fseek(src.get(), 0, SEEK_END) == 0) size = ftell(src.get());
+    off_t size = -1;
+    if (fseeko(src.get(), 0, SEEK_END) == 0) size = ftello(src.get());
     if (size < 0) return cant_open(src_path);  // cannot be positioned: a pipe or the like
     if (size < kKeySize + kTrailerSize) {
         fprintf(stderr, "%s: not a scrambled file\n", src_path);

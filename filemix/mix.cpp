@@ -52,29 +52,29 @@ MixResult encode_stream(FILE* src, FILE* dst, const Key& k, uint32_t max_length)
     return MixResult::ok;
 }
 
-MixResult decode_stream(FILE* src, long size, FILE* dst) {
+MixResult decode_stream(FILE* src, off_t size, FILE* dst) {
     if (size < kKeySize + kTrailerSize) return MixResult::too_short;
     uint8_t trailer[kTrailerSize];
-    if (fseek(src, -kTrailerSize, SEEK_END) != 0 || fread(trailer, 1, sizeof trailer, src) != sizeof trailer)
+    if (fseeko(src, -kTrailerSize, SEEK_END) != 0 || fread(trailer, 1, sizeof trailer, src) != sizeof trailer)
         return MixResult::read_error;
     uint32_t remaining = 0;
     for (int i = kTrailerSize - 1; i >= 0; --i) remaining = remaining << 8 | trailer[i];
 
     Key k;
-    if (fseek(src, 0, SEEK_SET) != 0 || fread(k.b, 1, sizeof k.b, src) != sizeof k.b)
+    if (fseeko(src, 0, SEEK_SET) != 0 || fread(k.b, 1, sizeof k.b, src) != sizeof k.b)
         return MixResult::read_error;
 
     // The pairs lie between the key and the trailer; the trailer itself
     // gives nothing back.
-    long data = size - kKeySize - kTrailerSize;
+    off_t data = size - kKeySize - kTrailerSize;
     const bool odd = data % 2 != 0;
     data -= data % 2;
     uint8_t buf[kBlockSize];
     while (data > 0 && remaining > 0) {
-        const std::size_t want = data < static_cast<long>(kBlockSize) ? static_cast<std::size_t>(data) : kBlockSize;
+        const std::size_t want = data < static_cast<off_t>(kBlockSize) ? static_cast<std::size_t>(data) : kBlockSize;
         const std::size_t n = fread(buf, 1, want, src);
         if (n != want) return MixResult::read_error;
-        data -= static_cast<long>(n);
+        data -= static_cast<off_t>(n);
         for (std::size_t i = 0; i < n && remaining > 0; i += 2) {
             const Pair out = unscramble({buf[i], buf[i + 1]}, k);
             fputc(out.first, dst);

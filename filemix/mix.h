@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <sys/types.h>
 
 // key[1] is the mask of the bits the two bytes of a pair exchange;
 // key[0] and key[2] form the 16-bit offset added to each pair.
@@ -49,4 +50,4 @@ MixResult encode_stream(FILE* src, FILE* dst, const Key& k, uint32_t max_length 
 
 // Unscrambles the scrambled file `src` of `size` bytes into `dst`: the
 // first stored-length bytes its pairs give back, as far as the data goes.
-MixResult decode_stream(FILE* src, long size, FILE* dst);
+MixResult decode_stream(FILE* src, off_t size, FILE* dst);

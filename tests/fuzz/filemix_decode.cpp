@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FILE* dst = open_memstream(&out, &out_len);
     if (!src || !dst) abort();
 
-    const MixResult r = decode_stream(src, static_cast<long>(size), dst);
+    const MixResult r = decode_stream(src, static_cast<off_t>(size), dst);
     fclose(src);
     fclose(dst);
 

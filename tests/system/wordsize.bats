@@ -52,6 +52,19 @@ le32() {
     inapp cmp /tmp/apinfo "$m/apinfo"
 }
 
+@test "filemix positions files of 2 GiB and more" {
+    # A sparse file just beyond 2^31 bytes, all zeros: its stored length is
+    # 0 and its data is odd, so it is damaged, on either word size; nothing
+    # of it is read but the key and the trailer.
+    inapp truncate -s 2147483664 /tmp/big.mix
+    echo old > "$APP/tmp/big.out"
+    run --separate-stderr inapp filemix d /tmp/big.mix /tmp/big.out
+    [ "$status" -eq 1 ]
+    [ "$stderr" = "/tmp/big.mix: damaged file" ]
+    [ "$(cat "$APP/tmp/big.out")" = old ]
+    inapp rm -f /tmp/big.mix
+}
+
 @test "numbers beyond the int range read as its nearest end" {
     inapp lanbind start >/dev/null
     printf 'com_status="0"\nprog_status="0"\ndial_status="0"\n' > "$APP/etc/ppp/ppp.stat"

@@ -48,7 +48,7 @@ struct Decoded {
 Decoded decoded(const Bytes& file) {
     FILE* in = stream_of(file);
     FILE* out = tmpfile();
-    MixResult r = decode_stream(in, static_cast<long>(file.size()), out);
+    MixResult r = decode_stream(in, static_cast<off_t>(file.size()), out);
     Decoded d{r, contents(out)};
     fclose(in);
     fclose(out);
