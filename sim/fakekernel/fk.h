@@ -105,6 +105,10 @@ bool save(const char* name, const void* data, std::size_t size);
 // The path an open descriptor refers to ("" when unknown).
 const char* fd_path(int fd, char* buf, std::size_t len);
 
+// True when `path` is a file standing in for a character device node that
+// mknod was refused to make (see nodes.cpp); `dev` is then the node's number.
+bool stand_in_node(const char* path, dev_t* dev);
+
 // The next definition of a C library function, past the fake kernel.
 void* real(const char* name);
 

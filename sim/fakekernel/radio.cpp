@@ -1,6 +1,7 @@
 // The wireless card driver: registers as radio_cs in the appliance's
 // /proc/devices and answers requests 0x6C00 to 0x6C05 on a node with its
-// major number. Its state lives in files the simulator (and a test) can
+// major number (or on a file standing in for one where mknod was refused,
+// see nodes.cpp). Its state lives in files the simulator (and a test) can
 // change:
 //   /sim/fk/radio_banner    identification text (one line)
 //   /sim/fk/radio_essid     the network name, its bytes as they are
@@ -66,11 +67,13 @@ int registered_major() {
 int open_node(const char* path, int flags, mode_t) {
     if (std::strcmp(path, kNode) != 0) return fk::kPass;
     struct stat st;
-    if (stat(path, &st) != 0 || !S_ISCHR(st.st_mode)) return fk::kPass;
+    if (stat(path, &st) != 0) return fk::kPass;
+    dev_t node = st.st_rdev;
+    if (!S_ISCHR(st.st_mode) && !fk::stand_in_node(path, &node)) return fk::kPass;
     // Never let the machine's own driver behind this node answer.
     int driver = registered_major();
-    if (driver <= 0 || static_cast<int>(major(st.st_rdev)) != driver || minor(st.st_rdev) != 0) {
-        fk::log("radio open %s %u:%u: no driver", path, major(st.st_rdev), minor(st.st_rdev));
+    if (driver <= 0 || static_cast<int>(major(node)) != driver || minor(node) != 0) {
+        fk::log("radio open %s %u:%u: no driver", path, major(node), minor(node));
         errno = ENXIO;
         return -1;
     }

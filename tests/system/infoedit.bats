@@ -65,6 +65,8 @@ snapshot() { (cd "$APP" && md5sum etc/apinfo var/lib/httpd/conf/httpd.conf 2>/de
 }
 
 @test "a run rewrites the sixteen lines, the web configuration and the disk copy" {
+    printf '%s\n' 'Port 80' 'User nobody' 'ServerName ${IP}:80' 'DocumentRoot /var/lib/httpd/htdocs' \
+        'ScriptAlias /cgi-bin/ /var/lib/httpd/cgi-bin/' > "$APP/etc/htconf.templ"
     printf 'JUNK="gone"\n' >> "$APP/etc/apinfo"
     run inapp infoedit -ROUTER YES -MACADDR 02:00:5E:12:34:56 -GROUP lab -IP 10.0.0.2 -w yes
     [ "$status" -eq 0 ]

@@ -5,7 +5,10 @@
 load helpers
 bats_require_minimum_version 1.5.0
 
-setup_file() { appliance_up; }
+setup_file() {
+    appliance_up
+    rm "$APP/etc/packets.conf"  # no saved counters yet
+}
 teardown_file() { appliance_down; }
 
 counters() { inapp /sim/bin/netsim "$@"; }
