@@ -1,0 +1,147 @@
+#!/usr/bin/env bats
+# The simulator as a web-setup developer meets it: a new appliance's
+# factory settings, the runner's messages, the simulated line's settings,
+# the shell, and the card without root.
+
+load helpers
+bats_require_minimum_version 1.5.0
+
+setup_file() { appliance_up; }
+teardown_file() { appliance_down; }
+
+BUILD_DIR=$(cd "$APPLIANCE_BUILD" && pwd)
+
+@test "a new appliance's programs find their files: no error from the factory settings" {
+    run inapp sh -c 'dialstat prog; dialstat com; pktcount eth0; pktcount ppp0'
+    [ "$output" = "$(printf '0\n0\n0 0 0 0\n0 0 0 0')" ]
+    printf '%s\n' 'Dec  7 11:35:49 ap_01 kernel: eth0: link down' \
+        'Dec  7 11:36:02 ap_01 pppd[212]: local  IP address 10.64.1.7' > "$APP/tmp/messages"
+    run inapp msghint -t /tmp/messages
+    [ "$output" = "Dec  7 11:35:49 : Interface eth0 lost its connection: check the cable
+Dec  7 11:36:02 : The link is up: the appliance got the address 10.64.1.7" ]
+}
+
+@test "sim/appliance names what is wrong" {
+    local missing=$BATS_TEST_TMPDIR/missing full=$BATS_TEST_TMPDIR/full idle=$BATS_TEST_TMPDIR/idle
+    mkdir "$full"; : > "$full/something"
+    "$SIM" create "$idle" "$APPLIANCE_BUILD" >/dev/null
+    local no_appliance="appliance: no appliance in $missing (sim/appliance start $missing makes one)"
+    # arguments | exit status | standard error
+    local cases=(
+        "start $missing build/nosuch|2|appliance: no build directory build/nosuch"
+        "stop $missing|2|$no_appliance"
+        "run $missing true|2|$no_appliance"
+        "shell $missing|2|$no_appliance"
+        "status $missing|2|$no_appliance"
+        "create $full|2|appliance: $full is not empty and holds no appliance; give a new or empty directory"
+        "run $idle true|2|appliance: $idle is not running (sim/appliance start $idle)"
+        "run $idle|2|appliance: run ROOT CMD [ARG...]: no command given"
+        "start|2|appliance: start needs an appliance root (sim/appliance help)"
+        "frob $idle|2|appliance: unknown command frob (sim/appliance help)"
+    )
+    local c args
+    for c in "${cases[@]}"; do
+        IFS='|' read -r args want_status want_err <<<"$c"
+        # shellcheck disable=SC2086 # the words of the case
+        run --separate-stderr "$SIM" $args
+        [ "$status" = "$want_status" ] && [ "$stderr" = "$want_err" ] && [ "$output" = "" ] ||
+            { echo "$args: $status [$stderr] [$output]"; return 1; }
+    done
+    [ ! -e "$missing" ]
+    [ "$(ls -A "$full")" = something ]
+    # Without arguments: the whole usage, as help gives it.
+    run --separate-stderr "$SIM"
+    [ "$status" -eq 2 ]
+    [ "$stderr" = "$("$SIM" help)" ]
+    [[ "$stderr" == *"holds a port number, fixes the port." ]]
+}
+
+@test "start and stop say what they did; start installs the programs afresh" {
+    "$SIM" stop "$APP"
+    run "$SIM" stop "$APP"
+    [ "$output" = "$APP was not running" ]
+    rm "$APP/bin/masklen"
+    printf '#!/bin/sh\necho stale\n' > "$APP/bin/masklen"
+    run "$SIM" start "$APP"
+    [ "$status" -eq 0 ]
+    [ "${lines[0]}" = "started $APP: appliance ap_01, programs of $BUILD_DIR" ]
+    [[ "${lines[1]}" =~ ^"setup pages: http://127.0.0.1:"[0-9]+"/cgi-bin/setup/ (user root, password as pwreset set it)"$ ]]
+    [ "$(inapp masklen 24)" = 255.255.255.0 ]
+}
+
+@test "the simulated line: every line it cannot read is reported at start and in the PPP daemon's log" {
+    local bad=(
+        'entry1=fial 2|"fial" is neither up nor fail'
+        'entry1 = fail 2|blanks around "="'
+        'entry1="fail 2"|a quoted value'
+        'entry6=up 1|unknown key "entry6"'
+        'entry1=up 2s|"2s" is not a number of seconds'
+        'entry1=fail 1 2|"2" after the seconds'
+        'entry1|no "=" in it'
+    )
+    local expected='expected entryN=up|fail [SECONDS] with N 1 to 5, or default=up|fail [SECONDS]'
+    local conf=$APP/sim/etc/pppd.conf c n=1 reports=()
+    printf '# comment\n\ndefault=fail 0\nentry2=up 0\n' > "$conf"
+    for c in "${bad[@]}"; do
+        echo "${c%%|*}" >> "$conf"
+        reports+=("/sim/etc/pppd.conf line $((n + 4)): ${c%%|*}: ${c#*|}; $expected")
+        n=$((n + 1))
+    done
+    "$SIM" stop "$APP"
+    run --separate-stderr "$SIM" start "$APP"
+    [ "$status" -eq 0 ]
+    [ "$stderr" = "$(printf "appliance: $APP%s\n" "${reports[@]}")" ]
+
+    # Entry 1 has no line it can read: the default (fail) holds for it.
+    printf 'remotename dial1\nconnect "true"\n' > "$APP/etc/ppp/options"
+    rm -f "$APP/sim/log/pppd.log"
+    run inapp /sbin/pppd
+    [ "$status" -eq 1 ]
+    [ "$(cat "$APP/sim/log/pppd.log")" = "$(printf '%s\n' "${reports[@]}" 'dial1: started (unit 0, demand=no)' 'dial1: dial failed')" ]
+    # Entry 2 has one: the line of dial entry 2, whatever the try order.
+    printf 'remotename dial2\nconnect "true"\n' > "$APP/etc/ppp/options"
+    run inapp /sbin/pppd
+    [ "$status" -eq 0 ]
+    grep -qx 'dial2: link up' "$APP/sim/log/pppd.log"
+}
+
+@test "the shell: the appliance's host name in its prompt, and the usual tools" {
+    [ "$(inapp hostname)" = ap_01 ]
+    inapp infoedit -w no -NAME lab_2
+    wait_for 10 sh -c "[ \"\$('$SIM' run '$APP' hostname)\" = lab_2 ]"
+    inapp infoedit -w no -NAME ap_01
+    wait_for 10 sh -c "[ \"\$('$SIM' run '$APP' hostname)\" = ap_01 ]"
+
+    printf 'one x\n' > "$APP/tmp/edit"
+    run --separate-stderr "$SIM" shell "$APP" <<'SHELL'
+echo a b | awk '{ print $2 }'
+which dialctl
+pidof nsinit
+vi -es -c '%s/x/y/' -c wq /tmp/edit && cat /tmp/edit
+SHELL
+    [ "$output" = "$(printf 'The simulated appliance ap_01: its / is %s on the PC. '\''exit'\'' leaves it.\nb\n/bin/dialctl\n1\none y' "$APP")" ]
+    [[ "$stderr" == *"ap_01 (appliance):/# "* ]]
+}
+
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+
+@test "without root: mkwlandev's node is stood in for, wlancard reaches the card, the web server answers" {
+    as_nobody unshare --user --map-root-user true 2>/dev/null || skip "no unprivileged user namespaces here"
+    as_nobody test -x "$APPLIANCE_BUILD/sim/nsinit" -o -x "$APPLIANCE_SIM_BUILD/sim/nsinit" ||
+        skip "the build is not readable by other users"
+    as_nobody test -r "$SIM" || skip "the sources are not readable by other users"
+    local root
+    root=$(mktemp -d)
+    chown 65534:65534 "$root"
+    as_nobody "$SIM" start "$root" "$APPLIANCE_BUILD" >/dev/null
+    run as_nobody "$SIM" run "$root" sh -c 'mkwlandev; echo "status $?"; wlancard get essid; mkwlandev; echo "status $?"'
+    local log port code
+    log=$(cat "$root/sim/fk/requests.log")
+    port=$(cat "$root/sim/state/http.port")
+    code=$(curl -s -o /dev/null -w '%{http_code}' -u root: "http://127.0.0.1:$port/cgi-bin/setup/")
+    as_nobody "$SIM" stop "$root" >/dev/null
+    rm -rf "$root"
+    [ "$output" = "$(printf "status 0\napnet\ncan't create /dev/radio_cs.\nstatus 3")" ]
+    [ "${log%%$'\n'*}" = "mknod /dev/radio_cs c 60:0 0664: refused (Operation not permitted); a file stands in for the node" ]
+    [ "$code" = 200 ]
+}
