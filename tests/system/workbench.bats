@@ -10,6 +10,7 @@ setup_file() { appliance_up; }
 teardown_file() { appliance_down; }
 
 BUILD_DIR=$(cd "$APPLIANCE_BUILD" && pwd)
+status_of() { curl -s -o /dev/null -w '%{http_code}' "$@"; }
 
 @test "a new appliance's programs find their files: no error from the factory settings" {
     run inapp sh -c 'dialstat prog; dialstat com; pktcount eth0; pktcount ppp0'
@@ -124,24 +125,24 @@ SHELL
 }
 
 as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+# The appliance a test starts as nobody ends with the test, whatever fails.
+teardown() {
+    [ -n "${nobody_root:-}" ] || return 0
+    as_nobody "$SIM" stop "$nobody_root" >/dev/null 2>&1
+    rm -rf "$nobody_root"
+}
 
 @test "without root: mkwlandev's node is stood in for, wlancard reaches the card, the web server answers" {
     as_nobody unshare --user --map-root-user true 2>/dev/null || skip "no unprivileged user namespaces here"
     as_nobody test -x "$APPLIANCE_BUILD/sim/nsinit" -o -x "$APPLIANCE_SIM_BUILD/sim/nsinit" ||
         skip "the build is not readable by other users"
     as_nobody test -r "$SIM" || skip "the sources are not readable by other users"
-    local root
-    root=$(mktemp -d)
-    chown 65534:65534 "$root"
-    as_nobody "$SIM" start "$root" "$APPLIANCE_BUILD" >/dev/null
-    run as_nobody "$SIM" run "$root" sh -c 'mkwlandev; echo "status $?"; wlancard get essid; mkwlandev; echo "status $?"'
-    local log port code
-    log=$(cat "$root/sim/fk/requests.log")
-    port=$(cat "$root/sim/state/http.port")
-    code=$(curl -s -o /dev/null -w '%{http_code}' -u root: "http://127.0.0.1:$port/cgi-bin/setup/")
-    as_nobody "$SIM" stop "$root" >/dev/null
-    rm -rf "$root"
+    nobody_root=$(mktemp -d)
+    chown 65534:65534 "$nobody_root"
+    as_nobody "$SIM" start "$nobody_root" "$APPLIANCE_BUILD" >/dev/null
+    run as_nobody "$SIM" run "$nobody_root" sh -c 'mkwlandev; echo "status $?"; wlancard get essid; mkwlandev; echo "status $?"'
     [ "$output" = "$(printf "status 0\napnet\ncan't create /dev/radio_cs.\nstatus 3")" ]
-    [ "${log%%$'\n'*}" = "mknod /dev/radio_cs c 60:0 0664: refused (Operation not permitted); a file stands in for the node" ]
-    [ "$code" = 200 ]
+    [ "$(head -n 1 "$nobody_root/sim/fk/requests.log")" = \
+      "mknod /dev/radio_cs c 60:0 0664: refused (Operation not permitted); a file stands in for the node" ]
+    [ "$(status_of -u root: "http://127.0.0.1:$(cat "$nobody_root/sim/state/http.port")/cgi-bin/setup/")" = 200 ]
 }
