@@ -15,7 +15,7 @@ dial_settings() {
     done
 }
 
-# What the simulated line does: line dial2 "fail 1" dial4 "up 3" ...
+# What the simulated line does: line entry2 "fail 1" entry4 "up 3" ...
 line() {
     : > "$APP/sim/etc/pppd.conf"
     while [ $# -ge 2 ]; do echo "$1=$2" >> "$APP/sim/etc/pppd.conf"; shift 2; done

@@ -19,7 +19,7 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
 @test "connect loop: a failed dial falls back to the next slot, an ended link starts over" {
     dial_settings YES 7 2 0 4 3
     printf 'pridns="10.1.1.1"\nsecdns="10.1.1.2"\n' >> "$APP/etc/ppp/dial4.conf"
-    line dial2 "fail 1" dial4 "up 2" dial3 "up 60"
+    line entry2 "fail 1" entry4 "up 2" entry3 "up 60"
     start_dialmon
     send start
     wait_for 8 in_log pppd.log "dial4: link up"
@@ -49,7 +49,7 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
 
 @test "stop while a link is up: relay, timer and PPP daemon end, prog_status 0, no next slot" {
     dial_settings YES 3 4 0 0 0
-    line dial3 "up 60" dial4 "up 60"
+    line entry3 "up 60" entry4 "up 60"
     start_dialmon
     send start
     wait_for 6 in_log pppd.log "dial3: link up"
@@ -77,7 +77,7 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
 
 @test "com_status 6 holds all dialing until it changes" {
     dial_settings YES 2 0 0 0 0
-    line dial2 "up 60"
+    line entry2 "up 60"
     printf 'com_status="6"\nprog_status="5"\ndial_status="5"\n' > "$APP/etc/ppp/ppp.stat"
     start_dialmon
     send start
@@ -90,7 +90,7 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
 
 @test "test dial waits for ROUTER YES, dials once without demand, then the loop runs" {
     dial_settings NO 3 0 0 0 0
-    line dial2 "up 1" dial3 "up 60"
+    line entry2 "up 1" entry3 "up 60"
     start_dialmon
     send "test 2"
     sleep 2

@@ -79,7 +79,7 @@ CASES
 
 @test "test 2 during test 1: the first dial is stopped and entry 2 is dialed" {
     local round
-    line dial1 "up 60" dial2 "up 60"
+    line entry1 "up 60" entry2 "up 60"
     sed -i 's/^phone=.*/phone="0122"/' "$APP/etc/ppp/dial2.conf"
     for round in 1 2; do
         fresh_logs

@@ -24,7 +24,7 @@ user="user1" plugin "evil.so"
 password="pw1\"
 EOF
     printf '%s\n' "init_com=\"ATZ'; id > /tmp/injected; '\"" >> "$APP/etc/ppp/ppp.conf"
-    line dial1 "up 60"
+    line entry1 "up 60"
     start_dialmon
     send start
     wait_for 8 in_log pppd.log "dial1: link up"

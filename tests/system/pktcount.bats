@@ -16,7 +16,7 @@ counters() { inapp /sim/bin/netsim "$@"; }
 # Brings a PPP link up through the stand-in daemon, or ends it.
 link_up() {
     printf 'remotename dial1\nconnect "true"\n' > "$APP/etc/ppp/options"
-    echo 'dial1=up 3600' > "$APP/sim/etc/pppd.conf"
+    echo 'entry1=up 3600' > "$APP/sim/etc/pppd.conf"
     inapp sh -c '/sbin/pppd </dev/null >/dev/null 2>&1 &'
     wait_for 5 test -e "$APP/sim/state/ppp0"
 }

@@ -28,7 +28,7 @@ remotename dial2
 connect  "/etc/ppp/dialer \'0123\' 3 \'AT\\\\Z\' \'\'  "
 nopersist
 OPTS
-    echo 'dial2=up 1' > "$APP/sim/etc/pppd.conf"
+    echo 'entry2=up 1' > "$APP/sim/etc/pppd.conf"
     printf 'com_status="0"\nprog_status="1"\ndial_status="2"\n' > "$APP/etc/ppp/ppp.stat"
     run inapp /sbin/pppd
     [ "$status" -eq 0 ]
@@ -41,13 +41,13 @@ OPTS
 
 @test "pppd stand-in: a failed dial leaves prog_status; SIGTERM ends a held link" {
     printf 'remotename dial1\nconnect  "/etc/ppp/dialer \\'"'"'1\\'"'"' 0 \\'"'"'\\'"'"' \\'"'"'\\'"'"'  "\n' > "$APP/etc/ppp/options"
-    echo 'dial1=fail 0' > "$APP/sim/etc/pppd.conf"
+    echo 'entry1=fail 0' > "$APP/sim/etc/pppd.conf"
     printf 'com_status="0"\nprog_status="1"\ndial_status="1"\n' > "$APP/etc/ppp/ppp.stat"
     run inapp /sbin/pppd
     [ "$status" -ne 0 ]
     [ "$(inapp dialstat prog)" = 1 ]
 
-    echo 'dial1=up 100' > "$APP/sim/etc/pppd.conf"
+    echo 'entry1=up 100' > "$APP/sim/etc/pppd.conf"
     inapp setsid /sbin/pppd </dev/null >/dev/null 2>&1 &
     wait_for 10 test -e "$APP/sim/state/ppp0"
     [ -e "$APP/var/run/ppp0.pid" ]

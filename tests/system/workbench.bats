@@ -76,6 +76,7 @@ Dec  7 11:36:02 : The link is up: the appliance got the address 10.64.1.7" ]
         'entry1 = fail 2|blanks around "="'
         'entry1="fail 2"|a quoted value'
         'entry6=up 1|unknown key "entry6"'
+        'dial1=up 1|unknown key "dial1"'
         'entry1=up 2s|"2s" is not a number of seconds'
         'entry1=fail 1 2|"2" after the seconds'
         'entry1|no "=" in it'
