@@ -65,17 +65,24 @@ int resolve_links(const char* path, char (&out)[PATH_MAX]) {
     return -1;
 }
 
-// Makes the rename itself last: the directory entry is in the directory.
-void sync_directory_of(const char* path) {
-    char dir[PATH_MAX];
+// The directory that holds `path` into `dir` ("." when the path names
+// none); returns where the last part of `path` begins.
+const char* split_path(const char* path, char (&dir)[PATH_MAX]) {
     const char* slash = std::strrchr(path, '/');
     if (!slash) {
         std::strcpy(dir, ".");
-    } else {
-        std::size_t len = slash == path ? 1 : static_cast<std::size_t>(slash - path);
-        std::memcpy(dir, path, len);
-        dir[len] = '\0';
+        return path;
     }
+    std::size_t len = slash == path ? 1 : static_cast<std::size_t>(slash - path);
+    std::memcpy(dir, path, len);
+    dir[len] = '\0';
+    return slash + 1;
+}
+
+// Makes the rename itself last: the directory entry is in the directory.
+void sync_directory_of(const char* path) {
+    char dir[PATH_MAX];
+    split_path(path, dir);
     Fd d(::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (d) fsync(d.get());  // some file systems cannot sync a directory; the file is synced
 }
@@ -98,13 +105,8 @@ bool disk_mounted() {
 // New files of `path` that a killed run left on the partition: the name of
 // the file followed by the temporary suffix.
 void remove_leftovers(const char* path) {
-    const char* slash = std::strrchr(path, '/');
-    if (!slash) return;
     char dir[PATH_MAX];
-    std::size_t dir_len = slash == path ? 1 : static_cast<std::size_t>(slash - path);
-    std::memcpy(dir, path, dir_len);
-    dir[dir_len] = '\0';
-    const char* base = slash + 1;
+    const char* base = split_path(path, dir);
     const std::size_t base_len = std::strlen(base);
     const std::size_t suffix_len = sizeof kTmpSuffix - 1;
 

@@ -182,14 +182,23 @@ int apply_setting(DialConfig& cfg, const char* key, const char* value, int n) {
     return 0;
 }
 
-int read_settings_file(DialConfig& cfg, std::FILE* f, int n) {
-    // The lines go into a copy, which counts only once the whole file is read.
-    DialConfig next = cfg;
-    if (DialEntry* e = entry_of(next, n)) {
-        // The DNS flags say whether this read found the addresses.
+namespace {
+
+// The DNS flags say whether the last read of dial file n found the
+// addresses; a read starts without them.
+void forget_addresses(DialConfig& cfg, int n) {
+    if (DialEntry* e = entry_of(cfg, n)) {
         e->pridns_set = 0;
         e->secdns_set = 0;
     }
+}
+
+}  // namespace
+
+int read_settings_file(DialConfig& cfg, std::FILE* f, int n) {
+    // The lines go into a copy, which counts only once the whole file is read.
+    DialConfig next = cfg;
+    forget_addresses(next, n);
     for_each_setting(f, [&next, n](const char* key, const char* value) {
         if (n == kSettingsFile)
             apply_apinfo(next.settings, key, value);
@@ -206,11 +215,7 @@ namespace {
 int read_file(DialConfig& cfg, const char* path, int n) {
     File f(path, "re");
     if (!f) {
-        // A dial file that is gone has no addresses.
-        if (DialEntry* e = entry_of(cfg, n)) {
-            e->pridns_set = 0;
-            e->secdns_set = 0;
-        }
+        forget_addresses(cfg, n);  // a dial file that is gone has none
         report_cant_open(path);
         return -1;
     }

@@ -13,10 +13,7 @@ setup() {
     dial_settings YES 1 0 0 0 0
     line default "up 60"
 }
-teardown() {
-    [ -z "$BATS_TEST_COMPLETED" ] && show_state >&3
-    stop_dialmon
-}
+teardown() { end_dialmon_test; }
 
 @test "starts detached and idle: pid file, empty command file, options for entry 1" {
     echo "leftover" > "$APP/etc/ppp/ppp.cmd"

@@ -53,6 +53,14 @@ stop_dialmon() {
     rm -f "$APP"/var/run/*.pid
 }
 
+# The end of every dialmon test: what the appliance looked like when the
+# test failed, then no call held and no daemon left for the next one.
+end_dialmon_test() {
+    [ -z "$BATS_TEST_COMPLETED" ] && show_state >&3
+    rm -rf "$APP/sim/fk/hold"
+    stop_dialmon
+}
+
 # Puts a command line into the command file and wakes the daemon.
 send() {
     printf '%s' "$1" > "$APP/etc/ppp/ppp.cmd"

@@ -9,10 +9,7 @@ setup_file() { appliance_up; }
 teardown_file() { appliance_down; }
 
 setup() { fresh_logs; }
-teardown() {
-    [ -z "$BATS_TEST_COMPLETED" ] && show_state >&3
-    stop_dialmon
-}
+teardown() { end_dialmon_test; }
 
 count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
 

@@ -15,11 +15,7 @@ setup() {
     dial_settings YES 1 0 0 0 0
     line default "up 60"
 }
-teardown() {
-    [ -z "$BATS_TEST_COMPLETED" ] && show_state >&3
-    rm -rf "$APP/sim/fk/hold"
-    stop_dialmon
-}
+teardown() { end_dialmon_test; }
 
 @test "a command while the relay and PPP daemon are only just forked: no child acts as the daemon" {
     local pid round

@@ -17,10 +17,7 @@ setup() {
     sed -i 's/^phone=.*/phone=""/' "$APP/etc/ppp/dial2.conf"
     line default "up 60"
 }
-teardown() {
-    [ -z "$BATS_TEST_COMPLETED" ] && show_state >&3
-    stop_dialmon
-}
+teardown() { end_dialmon_test; }
 
 # The second command of a case arrives a second into the window that the
 # first one opened, and is taken at once.

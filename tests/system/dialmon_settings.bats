@@ -9,10 +9,7 @@ setup_file() { appliance_up; }
 teardown_file() { appliance_down; }
 
 setup() { fresh_logs; }
-teardown() {
-    [ -z "$BATS_TEST_COMPLETED" ] && show_state >&3
-    stop_dialmon
-}
+teardown() { end_dialmon_test; }
 
 @test "values that would end their quoting are refused: the previous ones are dialed" {
     dial_settings YES 1 0 0 0 0
