@@ -70,6 +70,15 @@ Dec  7 11:36:02 : The link is up: the appliance got the address 10.64.1.7" ]
     [ "$(inapp masklen 24)" = 255.255.255.0 ]
 }
 
+@test "a build without a simulator gets one from \$APPLIANCE_SIM_BUILD or else the usual host builds" {
+    local programs=$BATS_TEST_TMPDIR/programs
+    mkdir -p "$programs/stage"
+    cp -R "$BUILD_DIR/stage/bin" "$programs/stage/"   # the programs only, as an i386 build has
+    APPLIANCE_SIM_BUILD=$BATS_TEST_TMPDIR/nothing "$SIM" create "$BATS_TEST_TMPDIR/app" "$programs"
+    [ -x "$BATS_TEST_TMPDIR/app/sim/bin/nsinit" ]
+    [ -x "$BATS_TEST_TMPDIR/app/bin/masklen" ]
+}
+
 @test "the simulated line: every line it cannot read is reported at start and in the PPP daemon's log" {
     local bad=(
         'entry1=fial 2|"fial" is neither up nor fail'
