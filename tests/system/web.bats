@@ -116,6 +116,11 @@ answers() {
     cp "$BATS_TEST_TMPDIR/templ" "$APP/etc/htconf.templ"
     wait_for 10 grep -q 'has errors, the server keeps the old one' "$APP/sim/log/services.log"
     named 10.1.2.3
+    [[ "$("$SIM" status "$APP")" == *"last service error: web server: the new "*" has errors, the server keeps the old one: "* ]]
+    # Mended: the configuration is the one the server runs with again.
+    inapp infoedit -w no -IP 10.1.2.3
+    wait_for 10 grep -q 'the configuration is again the one it runs with' "$APP/sim/log/services.log"
+    [ "$("$SIM" status "$APP" | tail -n 1)" = "last service error: none" ]
 
     inapp infoedit -w no -IP 192.168.0.1
     wait_for 10 named 192.168.0.1
