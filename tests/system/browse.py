@@ -114,7 +114,9 @@ def main(argv):
         browser.call("Network.setExtraHTTPHeaders",
                      headers={"Authorization": "Basic " + base64.b64encode(login.encode()).decode()})
         browser.call("Page.navigate", url=url)
-        if not until(30, lambda: browser.value("document.readyState") == "complete"):
+        # (about:blank, the page before, is complete at once)
+        loaded = "document.readyState == 'complete' && location.href != 'about:blank'"
+        if not until(30, lambda: browser.value(loaded) is True):
             sys.exit(f"browse.py: {url} did not load in 30 s")
         while steps:
             step = steps.pop(0)

@@ -48,6 +48,7 @@ chromium_() {
     run python3 "$BATS_TEST_DIRNAME/browse.py" "$base/cgi-bin/setup/" root:br0wse \
         print '$("#link")' click 'button[value=disconnect]' \
         wait '$("#link") == "down"' 30 print '$("#note")' print 'location.search'
+    printf '%s\n' "$output"   # shown when the test fails
     [ "$status" -eq 0 ]
     [ "${lines[0]}" = up ]
     [ "${lines[1]}" = "Disconnect: the link daemon was told to stop (dialctl stop)." ]
