@@ -80,7 +80,7 @@ OPTS
     refute grep -q " $root/" /proc/self/mountinfo
     run "$SIM" status "$root"
     [ "$status" -ne 0 ]
-    [ "$output" = stopped ]
+    [ "${lines[0]}" = stopped ]
     rm -rf "$root"
 }
 

@@ -70,6 +70,15 @@ Dec  7 11:36:02 : The link is up: the appliance got the address 10.64.1.7" ]
     [ "$(inapp masklen 24)" = 255.255.255.0 ]
 }
 
+@test "a build without a simulator gets one from \$APPLIANCE_SIM_BUILD or else the usual host builds" {
+    local programs=$BATS_TEST_TMPDIR/programs
+    mkdir -p "$programs/stage"
+    cp -R "$BUILD_DIR/stage/bin" "$programs/stage/"   # the programs only, as an i386 build has
+    APPLIANCE_SIM_BUILD=$BATS_TEST_TMPDIR/nothing "$SIM" create "$BATS_TEST_TMPDIR/app" "$programs"
+    [ -x "$BATS_TEST_TMPDIR/app/sim/bin/nsinit" ]
+    [ "$(cat "$BATS_TEST_TMPDIR/app/sim/build")" = "$programs" ]
+}
+
 @test "the simulated line: every line it cannot read is reported at start and in the PPP daemon's log" {
     local bad=(
         'entry1=fial 2|"fial" is neither up nor fail'
@@ -92,7 +101,8 @@ Dec  7 11:36:02 : The link is up: the appliance got the address 10.64.1.7" ]
     "$SIM" stop "$APP"
     run --separate-stderr "$SIM" start "$APP"
     [ "$status" -eq 0 ]
-    [ "$stderr" = "$(printf "appliance: $APP%s\n" "${reports[@]}")" ]
+    # (less a warning that another appliance has port 8080)
+    [ "$(grep -v '^appliance: warning: port ' <<<"$stderr")" = "$(printf "appliance: $APP%s\n" "${reports[@]}")" ]
 
     # Entry 1 has no line it can read: the default (fail) holds for it.
     printf 'remotename dial1\nconnect "true"\n' > "$APP/etc/ppp/options"
@@ -125,15 +135,74 @@ SHELL
     [[ "$stderr" == *"ap_01 (appliance):/# "* ]]
 }
 
+# Listens on 127.0.0.1:$1 (0: any free port) until the test ends: $held is
+# the port ("taken" when something else has it), $listener the pid.
+hold_port() {
+    local out=$BATS_TEST_TMPDIR/held.$1
+    python3 -c 'import socket, sys, time
+s = socket.socket()
+try:
+    s.bind(("127.0.0.1", int(sys.argv[1])))
+except OSError:
+    print("taken", flush=True)
+    sys.exit(0)
+s.listen()
+print(s.getsockname()[1], flush=True)
+time.sleep(300)' "$1" >"$out" 3>&- &
+    listener=$!
+    wait_for 10 test -s "$out"
+    held=$(cat "$out")
+}
+
+@test "start and status: the setup pages' address, a port taken and by what, the last fault" {
+    run "$SIM" status "$APP"
+    [ "$status" -eq 0 ]
+    [ "${lines[0]}" = running ]
+    [ "${lines[1]}" = "root: $APP (appliance ap_01)" ]
+    [ "${lines[2]}" = "build: $BUILD_DIR" ]
+    [[ "${lines[3]}" =~ ^"setup pages: http://127.0.0.1:"[0-9]+"/cgi-bin/setup/"( \(port 8080 was taken\))?$ ]]
+    [ "${lines[4]}" = "last service error: none" ]
+    [ "${#lines[@]}" -eq 5 ]
+
+    # A fixed port that another program holds: said at start, and by status.
+    "$SIM" stop "$APP"
+    hold_port 0
+    echo "$held" > "$APP/sim/etc/http.port"
+    run --separate-stderr "$SIM" start "$APP"
+    rm "$APP/sim/etc/http.port"
+    [ "$status" -eq 0 ]
+    [ "${lines[1]}" = "no web server: port $held (set in $APP/sim/etc/http.port) is taken by $(cat "/proc/$listener/comm") (pid $listener)" ]
+    [ "${lines[2]}" = "  (see $APP/sim/log/services.log and the server's own log, $APP/var/log/httpd/error.log)" ]
+    run "$SIM" status "$APP"
+    [ "${lines[3]}" = "setup pages: none" ]
+    [[ "${lines[4]}" == "last service error: no web server: port $held (set in $APP/sim/etc/http.port) is taken (at "*")" ]]
+    kill "$listener"
+
+    # The usual port taken (by us, unless something else has it already):
+    # start warns and says by what.
+    "$SIM" stop "$APP"
+    hold_port 8080
+    run --separate-stderr "$SIM" start "$APP"
+    [ "$status" -eq 0 ]
+    [[ "$(grep '^appliance: warning' <<<"$stderr")" =~ ^"appliance: warning: port 8080 is taken by "(.+)"; the setup pages of $APP are on port "([0-9]+)$ ]]
+    [ "$held" = taken ] || [ "${BASH_REMATCH[1]}" = "$(cat "/proc/$listener/comm") (pid $listener)" ]
+    [ "${lines[1]}" = "setup pages: http://127.0.0.1:${BASH_REMATCH[2]}/cgi-bin/setup/ (user root, password as pwreset set it)" ]
+    [ "$(cat "$APP/sim/state/http.port")" = "${BASH_REMATCH[2]}" ]
+    run "$SIM" status "$APP"
+    [ "${lines[3]}" = "setup pages: http://127.0.0.1:${BASH_REMATCH[2]}/cgi-bin/setup/ (port 8080 was taken)" ]
+    [ "${lines[4]}" = "last service error: none" ]
+}
+
 as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
 # The appliance a test starts as nobody ends with the test, whatever fails.
 teardown() {
+    [ -z "${listener:-}" ] || kill "$listener" 2>/dev/null || true
     [ -n "${nobody_root:-}" ] || return 0
     as_nobody "$SIM" stop "$nobody_root" >/dev/null 2>&1
     rm -rf "$nobody_root"
 }
 
-@test "without root: mkwlandev's node is stood in for, wlancard reaches the card, the web server answers" {
+@test "without root: the card's node is stood in for at start, wlancard reaches the card, the web server answers" {
     as_nobody unshare --user --map-root-user true 2>/dev/null || skip "no unprivileged user namespaces here"
     as_nobody test -x "$APPLIANCE_BUILD/sim/nsinit" -o -x "$APPLIANCE_SIM_BUILD/sim/nsinit" ||
         skip "the build is not readable by other users"
@@ -141,8 +210,9 @@ teardown() {
     nobody_root=$(mktemp -d)
     chown 65534:65534 "$nobody_root"
     as_nobody "$SIM" start "$nobody_root" "$APPLIANCE_BUILD" >/dev/null
-    run as_nobody "$SIM" run "$nobody_root" sh -c 'mkwlandev; echo "status $?"; wlancard get essid; mkwlandev; echo "status $?"'
-    [ "$output" = "$(printf "status 0\napnet\ncan't create /dev/radio_cs.\nstatus 3")" ]
+    # The start made the card's node (a stand-in here), as start-up scripts do.
+    run as_nobody "$SIM" run "$nobody_root" sh -c 'wlancard get essid; mkwlandev; echo "status $?"'
+    [ "$output" = "$(printf "apnet\ncan't create /dev/radio_cs.\nstatus 3")" ]
     [ "$(head -n 1 "$nobody_root/sim/fk/requests.log")" = \
       "mknod /dev/radio_cs c 60:0 0664: refused (Operation not permitted); a file stands in for the node" ]
     [ "$(status_of -u root: "http://127.0.0.1:$(cat "$nobody_root/sim/state/http.port")/cgi-bin/setup/")" = 200 ]

@@ -10,6 +10,15 @@
 # A button posts action=connect or action=disconnect. The page runs the
 # commands, then sends the browser back to itself with what it did in the
 # query (?done=... or ?failed=...), so that reloading repeats nothing.
+# The link shows as down, dialing or up; while a dial or a stop is under
+# way the page looks again by itself every 2 seconds.
+#
+# A request that changes something (every POST) is taken only from this
+# page itself: a browser names the page that sent it in the Origin header
+# (or, if it is an old one, Referer), and a request that names another
+# origin, or none, is refused with 403. Without that, a page anywhere on
+# the web could make a logged-in browser press these buttons. A script
+# that posts (curl ...) names the origin: -H "Origin: http://HOST:PORT".
 PATH=/bin:/sbin:/usr/bin:/usr/sbin
 export PATH
 
@@ -20,29 +29,75 @@ value() { sed -n "s/^$1=\"\(.*\)\"\$/\1/p" "$2" 2>/dev/null | tail -n 1; }
 # The last line a program printed: its result (an error message may stand
 # before it).
 result() { "$@" 2>/dev/null | tail -n 1; }
+# The value of field $1 in the form data $2, as browsers send a form or a
+# query: name=value pairs joined by "&", "+" for a blank, other bytes as
+# %XX. The first field of that name counts; an absent one gives nothing.
+field() {
+    printf '%s' "$2" | awk -v want="$1" '
+        function digit(c) { return index("0123456789abcdef", tolower(c)) - 1 }
+        function decode(s,    out, i, c) {
+            gsub(/\+/, " ", s)
+            out = ""
+            for (i = 1; i <= length(s); i++) {
+                c = substr(s, i, 1)
+                if (c == "%" && substr(s, i + 1, 2) ~ /^[0-9A-Fa-f][0-9A-Fa-f]$/) {
+                    c = sprintf("%c", digit(substr(s, i + 1, 1)) * 16 + digit(substr(s, i + 2, 1)))
+                    i += 2
+                }
+                out = out c
+            }
+            return out
+        }
+        BEGIN { RS = "&" }
+        {
+            sub(/\n$/, "")
+            eq = index($0, "=")
+            if (decode(eq ? substr($0, 1, eq - 1) : $0) == want) {
+                print decode(eq ? substr($0, eq + 1) : "")
+                exit
+            }
+        }'
+}
+# Ends the request with an error status and a line of text.
+refuse() {
+    printf 'Status: %s\r\nContent-Type: text/plain\r\n\r\n%s\n' "$1" "$2"
+    exit 0
+}
+# True when the request comes from a page of this server (see above).
+same_origin() {
+    own=http://$HTTP_HOST
+    [ "$HTTPS" = on ] && own=https://$HTTP_HOST
+    [ -n "$HTTP_HOST" ] || return 1
+    if [ -n "$HTTP_ORIGIN" ]; then
+        [ "$HTTP_ORIGIN" = "$own" ]
+        return
+    fi
+    case $HTTP_REFERER in "$own"/*) return 0 ;; esac
+    return 1
+}
 
 # ---- the buttons ----
 if [ "$REQUEST_METHOD" = POST ]; then
+    same_origin || refuse "403 Forbidden" "refused: the request does not come from this page"
     body=
     case $CONTENT_LENGTH in
-        [0-9] | [0-9][0-9]) body=$(head -c "$CONTENT_LENGTH") ;;
+        '') ;;
+        [0-9] | [0-9][0-9] | [0-9][0-9][0-9]) body=$(head -c "$CONTENT_LENGTH") ;;
+        *) refuse "413 Content Too Large" "the form is too large" ;;
     esac
-    case $body in
-        action=connect)
+    case $(field action "$body") in
+        connect)
             outcome=done=connect
             if [ "$(value ROUTER /etc/apinfo)" != YES ]; then
                 infoedit -ROUTER YES >/dev/null 2>&1 || outcome=failed=routing
             fi
             [ "$outcome" = done=connect ] && { dialctl start >/dev/null 2>&1 || outcome=failed=connect; }
             ;;
-        action=disconnect)
+        disconnect)
             outcome=done=disconnect
             dialctl stop >/dev/null 2>&1 || outcome=failed=disconnect
             ;;
-        *)
-            printf 'Status: 400 Bad Request\r\nContent-Type: text/plain\r\n\r\nunknown action\n'
-            exit 0
-            ;;
+        *) refuse "400 Bad Request" "unknown action" ;;
     esac
     printf 'Status: 303 See Other\r\nLocation: %s?%s\r\n\r\n' "$SCRIPT_NAME" "$outcome"
     exit 0
@@ -55,30 +110,47 @@ prog=$(result dialstat prog)
 com=$(result dialstat com)
 dial=$(result dialstat dial)
 case $prog in
-    0) link=idle ;;
+    0) link=down ;;
     1) link=dialing ;;
     2) link=up ;;
     *) link="unknown ($prog)" ;;
 esac
-[ "$com" = 6 ] && link="$link, dialing held (com_status 6)"
+held=
+[ "$com" = 6 ] && held=", dialing held (com_status 6)"
 entry=
 case $dial in [1-5]) entry="$dial: $(value name "/etc/ppp/dial$dial.conf")" ;; esac
 daemon="not running"
 pid=$(cat /var/run/dialmon.pid 2>/dev/null)
 case $pid in *[!0-9]* | '') ;; *) [ -d "/proc/$pid" ] && daemon="running (pid $pid)" ;; esac
 
+done=$(field done "$QUERY_STRING")
+failed=$(field failed "$QUERY_STRING")
 note=
-case $QUERY_STRING in
-    done=connect) note="Connect: routing is on and the link daemon was told to start (infoedit -ROUTER YES, dialctl start)." ;;
-    done=disconnect) note="Disconnect: the link daemon was told to stop (dialctl stop)." ;;
-    failed=routing) note="Connect failed: routing could not be switched on (infoedit -ROUTER YES)." ;;
-    failed=*) note="${QUERY_STRING#failed=} failed: dialctl did not run." ;;
+case $done in
+    connect) note="Connect: routing is on and the link daemon was told to start (infoedit -ROUTER YES, dialctl start)." ;;
+    disconnect) note="Disconnect: the link daemon was told to stop (dialctl stop)." ;;
 esac
-# While the link is on its way, the page looks again every 2 seconds.
-refresh=
-if [ "$link" = dialing ] || { [ "$QUERY_STRING" = done=connect ] && [ "$link" = idle ]; }; then
-    refresh="<meta http-equiv=\"refresh\" content=\"2;url=$SCRIPT_NAME\">"
+case $failed in
+    routing) note="Connect failed: routing could not be switched on (infoedit -ROUTER YES)." ;;
+    connect | disconnect) note="$failed failed: dialctl did not run." ;;
+esac
+# While a dial or a stop is under way, the page looks again every 2
+# seconds: while the link is dialing, and for up to 30 s after a button
+# until the link has gone the way the button asked.
+refresh_to=
+waited=$(field waited "$QUERY_STRING")
+case $waited in '' | *[!0-9]*) waited=0 ;; esac
+if [ "$waited" -lt 15 ]; then
+    case $done:$link in
+        connect:down | disconnect:up | disconnect:dialing)
+            refresh_to="$SCRIPT_NAME?done=$done&waited=$((waited + 1))" ;;
+    esac
 fi
+[ -z "$refresh_to" ] && [ "$link" = dialing ] && refresh_to=$SCRIPT_NAME
+refresh=
+[ -n "$refresh_to" ] &&
+    refresh="<meta http-equiv=\"refresh\" content=\"2;url=$(printf %s "$refresh_to" | html)\">"
+link=$link$held
 
 printf 'Content-Type: text/html; charset=utf-8\r\nCache-Control: no-store\r\n\r\n'
 cat <<PAGE
