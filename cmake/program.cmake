@@ -47,7 +47,7 @@ function(appliance_program name)
   if(APPLIANCE_SANITIZE)
     target_link_options(${name} PRIVATE -fsanitize=address,undefined)
   endif()
-  install(TARGETS ${name} RUNTIME DESTINATION bin)
+  install(TARGETS ${name} RUNTIME DESTINATION bin COMPONENT programs)
 endfunction()
 
 # appliance_common(PIECE SOURCES ...): a piece of common/ as a static library.

@@ -1,17 +1,18 @@
 #!/bin/sh
-# Every program has its page in section 8 and every shared file format its
-# page in section 5; every page renders without a warning, names itself,
+# Every program has its page in section 8, every shared file format its
+# page in section 5, and each overview its page in section 7; every page renders without a warning, names itself,
 # and refers only to pages that exist; the README's program table links
 # each program to its page source; no page is left over.
-#   man_pages.sh SOURCE_DIR PAGE_DIR "PROGRAMS" "FILES"
+#   man_pages.sh SOURCE_DIR PAGE_DIR "PROGRAMS" "FILES" "OVERVIEWS"
 src=$1 pages=$2
-programs=$(echo "$3" | tr ";" " ") files=$(echo "$4" | tr ";" " ")
+programs=$(echo "$3" | tr ";" " ") files=$(echo "$4" | tr ";" " ") overviews=$(echo "$5" | tr ";" " ")
 status=0
 fail() { echo "$*"; status=1; }
 
 expected=""
 for p in $programs; do expected="$expected $p.8"; done
 for f in $files; do expected="$expected $f.5"; done
+for o in $overviews; do expected="$expected $o.7"; done
 
 for page in $expected; do
     [ -f "$src/man/$page.scd" ] || { fail "$page: no source man/$page.scd"; continue; }
@@ -22,8 +23,8 @@ for page in $expected; do
     text=$(groff -man -Tutf8 -P-cbou "$pages/$page" 2>/dev/null)
     echo "$text" | grep -A1 -x NAME | tail -n 1 | grep -Eq "^ +$name(,.*)? - " \
         || fail "$page: its NAME section does not name $name"
-    # Cross-references to sections 5 and 8 must name pages of this set.
-    for ref in $(echo "$text" | grep -oE '[A-Za-z0-9_.-]+\([58]\)' | sort -u); do
+    # Cross-references to sections 5, 7 and 8 must name pages of this set.
+    for ref in $(echo "$text" | grep -oE '[A-Za-z0-9_.-]+\([578]\)' | sort -u); do
         target=$(echo "$ref" | sed 's/(\(.\))$/.\1/')
         case " $expected " in *" $target "*) ;; *) fail "$page: refers to $ref, which has no page";; esac
     done

@@ -14,9 +14,9 @@ teardown_file() { appliance_down; }
 
 fault() { "$APPLIANCE_SRC/sim/fault" "$@"; }
 
-FACTORY=$(cat "$APPLIANCE_SRC/sim/factory/etc/apinfo")
+FACTORY=$(cat "$APPLIANCE_SRC/factory/etc/apinfo")
 NEW_APINFO=$(printf '%s\n' "$FACTORY" | sed -e 's/^IP=.*/IP="10.0.0.9"/' -e 's/^ROUTER=.*/ROUTER="YES"/')
-HTTPD_OLD=$(sed 's/^.*\${IP}.*$/ServerName    192.168.0.1/' "$APPLIANCE_SRC/sim/factory/etc/htconf.templ")
+HTTPD_OLD=$(sed 's/^.*\${IP}.*$/ServerName    192.168.0.1/' "$APPLIANCE_SRC/factory/etc/htconf.templ")
 HTTPD_NEW=${HTTPD_OLD/192.168.0.1/10.0.0.9}
 HTPASSWD=var/lib/httpd/cgi-bin/setup/.htpasswd
 
