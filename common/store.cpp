@@ -216,6 +216,7 @@ bool take_signal(int sig, void (*action)(int)) {
         return false;
     struct sigaction sa {};
     sa.sa_handler = action;
+    sigemptyset(&sa.sa_mask);
     for (int s : kTerminationSignals) sigaddset(&sa.sa_mask, s);
     return sigaction(sig, &sa, nullptr) == 0;
 }

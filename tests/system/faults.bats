@@ -4,7 +4,8 @@
 # that fail, and kills at random points of their write path. Afterwards a
 # file is the old one or the new one, whole; after a failure the program
 # sees, no temporary file is left; after a kill, the next run leaves no
-# mount behind.
+# mount and no temporary file behind. Temporary files are named
+# .~<file>.<pid>.XXXXXX~new.
 
 load helpers
 bats_require_minimum_version 1.5.0
@@ -35,7 +36,7 @@ disk_file() {
 }
 put_disk_file() {
     inapp env -u LD_PRELOAD sh -c 'umount /disk 2>/dev/null; mount -t ext2 /dev/hda2 /disk &&
-        rm -f /disk/*.* && printf "%s\n" "$2" > "/disk/$1"; umount /disk' - "$1" "$2"
+        rm -f /disk/*.* /disk/.~*~new && printf "%s\n" "$2" > "/disk/$1"; umount /disk' - "$1" "$2"
 }
 disk_names() {
     inapp env -u LD_PRELOAD sh -c 'mount -t ext2 /dev/hda2 /disk && ls -A /disk; umount /disk'
@@ -54,7 +55,7 @@ entry_for() {
 infoedit_reset() {
     printf '%s\n' "$FACTORY" > "$APP/etc/apinfo"
     printf '%s\n' "$HTTPD_OLD" > "$APP/var/lib/httpd/conf/httpd.conf"
-    rm -f "$APP"/etc/apinfo.* "$APP"/var/lib/httpd/conf/httpd.conf.*
+    rm -f "$APP"/etc/.~*~new "$APP"/var/lib/httpd/conf/.~*~new
     put_disk_file apinfo "$FACTORY"
 }
 infoedit_cmd=(infoedit -ROUTER YES -IP 10.0.0.9)
@@ -70,7 +71,7 @@ infoedit_whole() {
 
 pwreset_reset() {
     echo 'root:oldoldoldold.' > "$APP/$HTPASSWD"
-    rm -f "$APP/$HTPASSWD".*
+    rm -f "$APP/${HTPASSWD%/*}"/.~*~new
     put_disk_file .htpasswd 'root:oldoldoldold.'
 }
 pwreset_cmd=(pwreset n3w)
@@ -87,7 +88,7 @@ COUNTERS_NEW=$(printf '%s\n' "$COUNTERS_OLD" | sed -e 's/^eth0_tx=.*/eth0_tx="50
 pktcount_reset() {
     inapp /sim/bin/netsim set eth0 tx 500 tx_err 0 rx 600 rx_err 0
     printf '%s\n' "$COUNTERS_OLD" > "$APP/etc/packets.conf"
-    rm -f "$APP"/etc/packets.conf.*
+    rm -f "$APP"/etc/.~*~new
 }
 pktcount_cmd=(pktcount eth0 -c)
 pktcount_whole() {
@@ -100,7 +101,7 @@ filemix_reset() {
     [ -e "$APP/tmp/src" ] || head -c 5000 /dev/urandom > "$APP/tmp/src"
     [ -e "$APP/tmp/expected" ] || inapp filemix e /tmp/src /tmp/expected
     echo keep > "$APP/tmp/dst"
-    rm -f "$APP"/tmp/dst.*
+    rm -f "$APP"/tmp/.~*~new
 }
 filemix_cmd=(filemix e /tmp/src /tmp/dst)
 filemix_whole() {
@@ -109,7 +110,7 @@ filemix_whole() {
 
 dialstat_reset() {
     printf 'com_status="6"\nprog_status="1"\ndial_status="2"\n' > "$APP/etc/ppp/ppp.stat"
-    rm -f "$APP"/etc/ppp/ppp.stat.*
+    rm -f "$APP"/etc/ppp/.~*~new
 }
 dialstat_cmd=(dialstat -s prog 5)
 dialstat_whole() {
@@ -122,10 +123,10 @@ dialstat_whole() {
 # No temporary file beside any file the writers replace.
 no_leftovers() {
     local left
-    left=$(cd "$APP" && ls -d etc/*.?????? etc/ppp/*.?????? var/lib/httpd/conf/httpd.conf.* "$HTPASSWD".* tmp/dst.* \
-        2>/dev/null || true)
+    left=$(cd "$APP" && ls -d etc/.~*~new etc/ppp/.~*~new var/lib/httpd/conf/.~*~new "${HTPASSWD%/*}"/.~*~new \
+        tmp/.~*~new 2>/dev/null || true)
     [ -z "$left" ] || { echo "left behind: $left"; return 1; }
-    [ -z "$(disk_names | grep '\.......$')" ] || { echo "left on the partition: $(disk_names)"; return 1; }
+    [ -z "$(disk_names | grep '^\.~.*~new$')" ] || { echo "left on the partition: $(disk_names)"; return 1; }
 }
 
 # Runs writer $1 with signal $2 at $3 random points of its write path
@@ -140,16 +141,19 @@ at_random_points() {
     [ -n "$points" ]
     while read -r name n; do
         "${writer}_reset"
-        fault at "$APP" "$name" "$n" "$sig" "${cmd[@]}" >/dev/null 2>&1 || true
+        local reached=0
+        fault at "$APP" "$name" "$n" "$sig" "${cmd[@]}" >/dev/null 2>&1 || reached=$?
+        [ "$reached" -ne 125 ] || { echo "$writer never made call $n of $name"; return 1; }
         "${writer}_whole" || { echo "$writer after $sig at $name call $n"; return 1; }
         if [ "$sig" != KILL ]; then
             no_leftovers || { echo "$writer after $sig at $name call $n"; return 1; }
             not_mounted || { echo "$writer after $sig at $name call $n"; return 1; }
         fi
-        # The next run goes through, whatever the killed one left.
+        # The next run goes through and cleans away whatever the killed one left.
         run inapp "${cmd[@]}"
         [ "$status" -eq 0 ] || { echo "$writer after $sig at $name call $n: next run: $output"; return 1; }
         not_mounted || { echo "$writer after $sig at $name call $n: still mounted"; return 1; }
+        no_leftovers || { echo "$writer after $sig at $name call $n: next run"; return 1; }
     done <<< "$points"
 }
 
@@ -240,7 +244,7 @@ can't write data.|"
         run inapp $cmd
         # While it is full the files are read inside; free puts them back.
         dir=${dir% *}
-        left=$(inapp sh -c "ls -A '$dir' | grep '\.......$'" || true)
+        left=$(inapp sh -c "ls -A '$dir' | grep '^\.~.*~new$'" || true)
         fault free "$APP" "$dir"
         [ "$status" -eq "$want_status" ] || { echo "$cmd in a full $dir: status $status: $output"; false; }
         [ "$output" = "$want_output" ] || { echo "$cmd in a full $dir: $output"; false; }
@@ -307,4 +311,111 @@ status 255
 1" ]
     not_mounted
     [ "$(disk_file apinfo)" = "$FACTORY" ]
+}
+
+@test "a mount of the partition that no run of ours left is someone else's: the copy fails and leaves it" {
+    # A shell's mount, and then its file written there.
+    inapp env -u LD_PRELOAD sh -c 'mount -t ext2 /dev/hda2 /disk && echo mine > /disk/notes'
+    for cmd in "infoedit -ROUTER YES|255|mount:: Device or resource busy
+can't write data." "pwreset n3w|255|mount:: Device or resource busy"; do
+        IFS='|' read -r -d '' line want_status want_output <<< "$cmd" || true
+        # shellcheck disable=SC2086
+        run inapp $line
+        [ "$status" -eq "$want_status" ] || { echo "$line: status $status: $output"; false; }
+        [ "$output" = "${want_output%$'\n'}" ] || { echo "$line: $output"; false; }
+        [ "$(inapp grep -c ' /disk ' /proc/mounts)" = 1 ] || { echo "$line took the mount"; false; }
+    done
+    # Its writes still go to the partition, and its unmount works.
+    inapp env -u LD_PRELOAD sh -c 'echo more >> /disk/notes && umount /disk'
+    [ "$(disk_file notes)" = $'mine\nmore' ]
+    [ "$(disk_file apinfo)" = "$FACTORY" ]
+    # Mounted elsewhere, the partition is just as busy.
+    inapp env -u LD_PRELOAD sh -c 'mkdir -p /tmp/m && mount -t ext2 /dev/hda2 /tmp/m'
+    run inapp pwreset n3w
+    inapp env -u LD_PRELOAD umount /tmp/m
+    [ "$status" -eq 255 ]
+    [ "$output" = "mount:: Device or resource busy" ]
+    put_disk_file notes gone   # and the partition's other files with it
+}
+
+@test "only temporary files of ended runs are removed; other files beside the settings stay" {
+    # A run that has ended, and one that is still at work.
+    dead=$(inapp sh -c 'echo $$')
+    inapp sh -c 'sleep 30 >/dev/null 2>&1 & echo $! > /tmp/alive'
+    alive=$(cat "$APP/tmp/alive")
+    inapp env -u LD_PRELOAD sh -c "umount /disk 2>/dev/null; mount -t ext2 /dev/hda2 /disk &&
+        for f in apinfo.backup .htpasswd.200101 apinfo.a1B2c3 .~apinfo.$dead.a1B2c3~new .~apinfo.$alive.a1B2c3~new; do
+            echo keep > /disk/\$f; done; umount /disk"
+    for f in apinfo.backup apinfo.200101 .apinfo.a1B2c3 .~apinfo.$dead.a1B2c3~new .~apinfo.$alive.a1B2c3~new \
+             .~packets.conf.$dead.x1Y2z3~new; do
+        echo keep > "$APP/etc/$f"
+    done
+    run inapp sh -c 'infoedit -NAME x && pwreset x'
+    inapp kill "$alive"
+    [ "$status" -eq 0 ]
+    # On the partition no run of ours is at work while one copies: every
+    # temporary file there is a leftover.
+    [ "$(disk_names | LC_ALL=C sort | tr '\n' ' ')" = \
+      ".htpasswd .htpasswd.200101 apinfo apinfo.a1B2c3 apinfo.backup lost+found " ]
+    [ "$(cd "$APP/etc" && ls -A | grep apinfo | LC_ALL=C sort | tr '\n' ' ')" = \
+      ".apinfo.a1B2c3 .~apinfo.$alive.a1B2c3~new apinfo apinfo.200101 apinfo.backup " ]
+    [ ! -e "$APP/etc/.~packets.conf.$dead.x1Y2z3~new" ]
+    rm -f "$APP"/etc/apinfo.* "$APP"/etc/.apinfo.* "$APP"/etc/.~*~new
+    inapp env -u LD_PRELOAD sh -c 'mount -t ext2 /dev/hda2 /disk && rm /disk/.htpasswd.200101; umount /disk'
+}
+
+@test "a termination signal cancels a long scrambling at once and keeps the old file" {
+    head -c 64M /dev/zero > "$APP/tmp/big"
+    # The whole run, to compare with.
+    start=$(date +%s%N)
+    inapp filemix e /tmp/big /tmp/whole
+    whole_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+    rm -f "$APP/tmp/whole"
+    for sig in TERM INT HUP; do
+        echo keep > "$APP/tmp/dst"
+        start=$(date +%s%N)
+        run fault at "$APP" write 20 "$sig" filemix e /tmp/big /tmp/dst
+        took_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+        [ "$status" -eq $((128 + $(kill -l "$sig"))) ] || { echo "$sig: status $status: $output"; false; }
+        [ "$output" = "" ]
+        [ "$(cat "$APP/tmp/dst")" = keep ]
+        no_leftovers
+        # Cut short: far less than the whole run took, and within a second.
+        [ "$took_ms" -lt $((whole_ms / 2)) ] || { echo "$sig: $took_ms ms, the whole run $whole_ms ms"; false; }
+    done
+    rm -f "$APP/tmp/big"
+}
+
+@test "a file size limit is a write failure, not the end of the run" {
+    # The settings fit in 1 KB, the web configuration does not.
+    run inapp sh -c 'ulimit -f 1; infoedit -w no -ROUTER YES -IP 10.0.0.9'
+    [ "$status" -eq 1 ]
+    [ "$output" = 'Can'\''t open "/var/lib/httpd/conf/httpd.conf".' ]
+    [ "$(cat "$APP/etc/apinfo")" = "$NEW_APINFO" ]
+    [ "$(cat "$APP/var/lib/httpd/conf/httpd.conf")" = "$HTTPD_OLD" ]
+    no_leftovers
+}
+
+@test "a directory that cannot be synced fails the replacement of a file that must survive power loss" {
+    run fault strace "$APP" -P /etc -e trace=fsync -e inject=fsync:error=EIO -- infoedit -w no -ROUTER YES -IP 10.0.0.9
+    [ "$status" -eq 1 ]
+    [ "$output" = 'Can'\''t open "/etc/apinfo".' ]
+    [ "$(cat "$APP/etc/apinfo")" = "$NEW_APINFO" ]   # in place, but not known to last
+    [ "$(cat "$APP/var/lib/httpd/conf/httpd.conf")" = "$HTTPD_OLD" ]  # the run stopped there
+    no_leftovers
+}
+
+@test "fault at: a call never made is reported; a bad call name or signal is a usage error" {
+    run --separate-stderr fault at "$APP" fsync 1000 TERM dialstat -s prog 5
+    [ "$status" -eq 125 ]
+    [ "$stderr" = "fault: dialstat -s prog 5 never made call 1000 of fsync; no signal was sent (its status was 0)" ]
+    run --separate-stderr fault at "$APP" rename 1 TERM dialstat -s prog 6
+    [ "$status" -eq 143 ]
+    for bad in "renam 1 TERM" "rename 1 TREM" "rename 1 SIGTERM;" "rename 0 TERM"; do
+        # shellcheck disable=SC2086
+        run --separate-stderr fault at "$APP" $bad dialstat -s prog 7
+        [ "$status" -eq 2 ] || { echo "$bad: $status"; false; }
+        [[ "$stderr" == "fault: "* ]]
+    done
+    [ "$(cat "$APP/etc/ppp/ppp.stat")" = $'com_status="6"\nprog_status="6"\ndial_status="2"' ]  # held until renamed
 }
