@@ -186,7 +186,7 @@ can't write data." ]
     after=$("$SIM" run "$app2" grep /disk /proc/mounts || true)
     # Mounted by anyone else: the copy fails and leaves it.
     "$SIM" run "$app2" mount -t ext2 /dev/hda2 /disk
-    peer=$("$SIM" run "$app2" sh -c 'infoedit -ROUTER YES; echo "<$?>"; grep /disk /proc/mounts' 2>&1)
+    peer=$("$SIM" run "$app2" sh -c 'infoedit -ROUTER NO; echo "<$?>"; grep /disk /proc/mounts' 2>&1)
     "$SIM" stop "$app2"
     log=$(cat "$app2/sim/fk/requests.log")
     copy=$(cat "$app2/disk/apinfo")
