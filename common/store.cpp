@@ -15,7 +15,10 @@
 
 namespace {
 
-constexpr int kTerminationSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM};
+// The signals that end a program by default, then those a replacement
+// turns into write failures.
+constexpr int kSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXFSZ};
+constexpr std::size_t kTerminationCount = 7;
 constexpr int kMaxLinks = 40;  // as the kernel allows in a path
 
 // Keeps errno across the cleanup of a failure.
@@ -90,28 +93,23 @@ int sync_directory_of(const char* path) {
     return fsync(d.get()) == 0 || errno == EINVAL ? 0 : -1;
 }
 
-// The pid of the run that made the new file `name` (kTmpPrefix, a file's
-// name, '.', pid, '.', six characters, kTmpSuffix), or 0 when the name is
-// not one of a new file.
+// The pid of the run that made the new file `name` (kTmpPrefix, pid, '.',
+// six characters, '.', the replaced file's name, kTmpSuffix), or 0 when
+// the name is not one of a new file.
 pid_t maker_of(const char* name) {
-    const std::size_t prefix = sizeof kTmpPrefix - 1, suffix = sizeof kTmpSuffix - 1;
-    const std::size_t len = std::strlen(name);
-    if (len < prefix + suffix + 10 || std::strncmp(name, kTmpPrefix, prefix) != 0 ||
-        std::strcmp(name + len - suffix, kTmpSuffix) != 0)
+    const std::size_t len = std::strlen(name), suffix = sizeof kTmpSuffix - 1;
+    const char* digits = name + sizeof kTmpPrefix - 1;
+    if (std::strncmp(name, kTmpPrefix, sizeof kTmpPrefix - 1) != 0 || len < suffix ||
+        std::strcmp(name + len - suffix, kTmpSuffix) != 0 || *digits < '0' || *digits > '9')
         return 0;
-    const char* dot = name + len - suffix - 7;  // before the six characters
-    if (*dot != '.') return 0;
-    const char* digits = dot;
-    while (digits > name + prefix + 1 && digits[-1] >= '0' && digits[-1] <= '9') --digits;
-    if (digits == dot || digits[-1] != '.' || dot - digits > 9) return 0;
-    pid_t pid = 0;
-    for (const char* p = digits; p < dot; ++p) pid = pid * 10 + (*p - '0');
-    return pid;
+    char* end;
+    const long pid = std::strtol(digits, &end, 10);
+    return *end == '.' && pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
 }
 
-// Whether the run `pid` has ended (another of ours, or one of another user,
-// is running still).
-bool ended(pid_t pid) { return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH; }
+// Whether the run `pid` has ended (this one, another of ours, or one of
+// another user, is running still).
+bool ended(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
 
 enum class Leftovers { of_ended_runs, all };
 
@@ -119,7 +117,6 @@ enum class Leftovers { of_ended_runs, all };
 // ended or, where no run of ours can be at work (the partition, which we
 // hold), all.
 void remove_leftovers(const char* dir, Leftovers which) {
-    KeepErrno keep;
     DIR* d = opendir(dir);
     if (!d) return;
     while (const dirent* e = readdir(d)) {
@@ -154,24 +151,22 @@ DiskMounts disk_mounts() {
 }
 
 // Whether the recorded holder of the partition has ended: its mount was
-// left by a run that was killed. No record: the mount is not ours.
+// left by a run that was killed. No record: the mount is not ours. The
+// record is a symbolic link to the holder's pid, made in one step.
 bool holder_ended() {
-    File f(kDiskHolder, "r");
-    long pid = 0;
-    if (!f || std::fscanf(f.get(), "%ld", &pid) != 1 || pid <= 0) return false;
-    return ended(static_cast<pid_t>(pid));
+    char text[16];
+    const ssize_t n = readlink(kDiskHolder, text, sizeof text - 1);
+    if (n <= 0) return false;
+    text[n] = '\0';
+    const long pid = std::strtol(text, nullptr, 10);
+    return pid > 0 && pid <= INT_MAX && ended(static_cast<pid_t>(pid));
 }
 
 int record_holder() {
-    Fd f(::open(kDiskHolder, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
-    if (!f) return -1;
-    char text[24];
-    const int n = std::snprintf(text, sizeof text, "%ld\n", static_cast<long>(getpid()));
-    if (write(f.get(), text, static_cast<std::size_t>(n)) != n) {
-        if (errno == 0) errno = ENOSPC;
-        return -1;
-    }
-    return f.close();
+    char text[16];
+    std::snprintf(text, sizeof text, "%ld", static_cast<long>(getpid()));
+    unlink(kDiskHolder);
+    return symlink(text, kDiskHolder);
 }
 
 // Takes away a mount of the partition that a killed run left; any other
@@ -205,20 +200,13 @@ int mount_disk(int device) {
 // The replacements being filled, whose new files a termination signal
 // removes, and the actions of the signals they took over.
 Replacement* filling = nullptr;
-constexpr int kWriteSignals[] = {SIGPIPE, SIGXFSZ};
-bool took_termination[sizeof kTerminationSignals / sizeof kTerminationSignals[0]];
-bool took_write[sizeof kWriteSignals / sizeof kWriteSignals[0]];
+unsigned taken;  // bit i: kSignals[i] was at its default action
 
 // Sets `action` for `sig` when the program left it at the default one.
 bool take_signal(int sig, void (*action)(int)) {
-    struct sigaction old {};
-    if (sigaction(sig, nullptr, &old) != 0 || (old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL)
-        return false;
-    struct sigaction sa {};
-    sa.sa_handler = action;
-    sigemptyset(&sa.sa_mask);
-    for (int s : kTerminationSignals) sigaddset(&sa.sa_mask, s);
-    return sigaction(sig, &sa, nullptr) == 0;
+    struct sigaction old;
+    return sigaction(sig, nullptr, &old) == 0 && !(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_DFL &&
+           std::signal(sig, action) != SIG_ERR;
 }
 
 }  // namespace
@@ -227,7 +215,7 @@ void TerminationHold::hold() {
     if (held_) return;
     sigset_t set;
     sigemptyset(&set);
-    for (int sig : kTerminationSignals) sigaddset(&set, sig);
+    for (std::size_t i = 0; i < kTerminationCount; ++i) sigaddset(&set, kSignals[i]);
     held_ = sigprocmask(SIG_BLOCK, &set, &saved_) == 0;
 }
 
@@ -239,21 +227,17 @@ void TerminationHold::release() {
 }
 
 void Replacement::on_termination(int sig) {
-    // Only what is safe in a handler: unlink, sigaction, raise.
+    // Only what is safe in a handler: unlink, signal, raise.
     for (Replacement* r = filling; r; r = r->next_) unlink(r->tmp_);
-    struct sigaction sa {};
-    sa.sa_handler = SIG_DFL;
-    sigaction(sig, &sa, nullptr);
+    std::signal(sig, SIG_DFL);
     raise(sig);  // ends the program once this handler returns
 }
 
 // With termination signals held.
 void Replacement::enlist() {
     if (!filling) {
-        for (std::size_t i = 0; i < std::size(kTerminationSignals); ++i)
-            took_termination[i] = take_signal(kTerminationSignals[i], on_termination);
-        for (std::size_t i = 0; i < std::size(kWriteSignals); ++i)
-            took_write[i] = take_signal(kWriteSignals[i], SIG_IGN);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            if (take_signal(kSignals[i], i < kTerminationCount ? on_termination : SIG_IGN)) taken |= 1u << i;
     }
     next_ = filling;
     filling = this;
@@ -269,12 +253,9 @@ void Replacement::delist() {
     }
     next_ = nullptr;
     if (filling) return;
-    struct sigaction dfl {};
-    dfl.sa_handler = SIG_DFL;
-    for (std::size_t i = 0; i < std::size(kTerminationSignals); ++i)
-        if (took_termination[i]) sigaction(kTerminationSignals[i], &dfl, nullptr);
-    for (std::size_t i = 0; i < std::size(kWriteSignals); ++i)
-        if (took_write[i]) sigaction(kWriteSignals[i], &dfl, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        if (taken & 1u << i) std::signal(kSignals[i], SIG_DFL);
+    taken = 0;
 }
 
 int Replacement::open(const char* path) {
@@ -284,8 +265,8 @@ int Replacement::open(const char* path) {
     const char* base = split_path(target_, dir);
     remove_leftovers(dir, Leftovers::of_ended_runs);
 
-    const int n = std::snprintf(tmp_, sizeof tmp_, "%.*s%s%s.%ld.XXXXXX%s", static_cast<int>(base - target_),
-                                target_, kTmpPrefix, base, static_cast<long>(getpid()), kTmpSuffix);
+    const int n = std::snprintf(tmp_, sizeof tmp_, "%.*s%s%ld.XXXXXX.%s%s", static_cast<int>(base - target_),
+                                target_, kTmpPrefix, static_cast<long>(getpid()), base, kTmpSuffix);
     if (n < 0 || static_cast<std::size_t>(n) >= sizeof tmp_) {
         tmp_[0] = '\0';
         errno = ENAMETOOLONG;
@@ -294,7 +275,7 @@ int Replacement::open(const char* path) {
     int fd;
     {
         TerminationHold hold;  // no moment when the new file is not listed
-        fd = mkostemps(tmp_, sizeof kTmpSuffix - 1, O_CLOEXEC);
+        fd = mkostemps(tmp_, static_cast<int>(std::strlen(base) + sizeof kTmpSuffix), O_CLOEXEC);  // ".name~new"
         if (fd < 0) {
             tmp_[0] = '\0';
             return -1;

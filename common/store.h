@@ -60,8 +60,8 @@ private:
 // are write failures meanwhile, not the end of the program. Signals the
 // program handles or ignores itself are left to it.
 //
-// The new file's name is kTmpPrefix, the old file's name, '.', the pid of
-// the run, '.', six random characters and kTmpSuffix. Each open() removes
+// The new file's name is kTmpPrefix, the pid of the run, '.', six random
+// characters, '.', the old file's name and kTmpSuffix. Each open() removes
 // the new files that ended runs left (a SIGKILL) in the directory; no
 // other file is ever removed.
 constexpr const char kTmpPrefix[] = ".~";
@@ -112,7 +112,8 @@ enum class DiskStep {
     umount,  // the unmount failed (reported with perror "umount:")
 };
 
-// Who mounted the partition: the pid of the run, while its copy lasts.
+// Who mounted the partition: a symbolic link to the pid of the run, while
+// its copy lasts.
 constexpr const char* kDiskHolder = "/var/run/disk.holder";
 
 // Mounts the partition (ext2, flags 0, empty data), replaces `path` on it

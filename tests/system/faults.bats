@@ -5,7 +5,7 @@
 # file is the old one or the new one, whole; after a failure the program
 # sees, no temporary file is left; after a kill, the next run leaves no
 # mount and no temporary file behind. Temporary files are named
-# .~<file>.<pid>.XXXXXX~new.
+# .~<pid>.XXXXXX.<file>~new.
 
 load helpers
 load faults_helpers

@@ -44,10 +44,10 @@ can't write data." "pwreset n3w|255|mount:: Device or resource busy"; do
     inapp sh -c 'sleep 30 >/dev/null 2>&1 & echo $! > /tmp/alive'
     alive=$(cat "$APP/tmp/alive")
     inapp env -u LD_PRELOAD sh -c "umount /disk 2>/dev/null; mount -t ext2 /dev/hda2 /disk &&
-        for f in apinfo.backup .htpasswd.200101 apinfo.a1B2c3 .~apinfo.$dead.a1B2c3~new .~apinfo.$alive.a1B2c3~new; do
+        for f in apinfo.backup .htpasswd.200101 apinfo.a1B2c3 .~$dead.a1B2c3.apinfo~new .~$alive.a1B2c3.apinfo~new; do
             echo keep > /disk/\$f; done; umount /disk"
-    for f in apinfo.backup apinfo.200101 .apinfo.a1B2c3 .~apinfo.$dead.a1B2c3~new .~apinfo.$alive.a1B2c3~new \
-             .~packets.conf.$dead.x1Y2z3~new; do
+    for f in apinfo.backup apinfo.200101 .apinfo.a1B2c3 .~$dead.a1B2c3.apinfo~new .~$alive.a1B2c3.apinfo~new \
+             .~$dead.x1Y2z3.packets.conf~new; do
         echo keep > "$APP/etc/$f"
     done
     run inapp sh -c 'infoedit -NAME x && pwreset x'
@@ -58,8 +58,8 @@ can't write data." "pwreset n3w|255|mount:: Device or resource busy"; do
     [ "$(disk_names | LC_ALL=C sort | tr '\n' ' ')" = \
       ".htpasswd .htpasswd.200101 apinfo apinfo.a1B2c3 apinfo.backup lost+found " ]
     [ "$(cd "$APP/etc" && ls -A | grep apinfo | LC_ALL=C sort | tr '\n' ' ')" = \
-      ".apinfo.a1B2c3 .~apinfo.$alive.a1B2c3~new apinfo apinfo.200101 apinfo.backup " ]
-    [ ! -e "$APP/etc/.~packets.conf.$dead.x1Y2z3~new" ]
+      ".apinfo.a1B2c3 .~$alive.a1B2c3.apinfo~new apinfo apinfo.200101 apinfo.backup " ]
+    [ ! -e "$APP/etc/.~$dead.x1Y2z3.packets.conf~new" ]
     rm -f "$APP"/etc/apinfo.* "$APP"/etc/.apinfo.* "$APP"/etc/.~*~new
     inapp env -u LD_PRELOAD sh -c 'mount -t ext2 /dev/hda2 /disk && rm /disk/.htpasswd.200101; umount /disk'
 }

@@ -180,7 +180,7 @@ can't write data." ]
     first=$status
     # Left mounted as a killed run leaves it (its pid recorded, the run
     # gone): the next run unmounts it first.
-    "$SIM" run "$app2" sh -c 'echo $$ > /var/run/disk.holder; mount -t ext2 /dev/hda2 /disk'
+    "$SIM" run "$app2" sh -c 'ln -sfn $$ /var/run/disk.holder; mount -t ext2 /dev/hda2 /disk'
     mounts=$("$SIM" run "$app2" grep /disk /proc/mounts)
     run "$SIM" run "$app2" infoedit -ROUTER NO
     after=$("$SIM" run "$app2" grep /disk /proc/mounts || true)

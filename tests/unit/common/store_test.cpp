@@ -266,20 +266,20 @@ TEST_F(ReplaceFile, OnlyTheNewFilesOfEndedRunsAreCleanedAway) {
     waitpid(ended, nullptr, 0);
     const std::string dead = std::to_string(ended), alive = std::to_string(getppid());
     const char* made[] = {
-        "settings.backup", "settings.200101", ".settings.a1B2c3", ".~settings.x.a1B2c3~new",
-        ".~settings..a1B2c3~new",
+        "settings.backup", "settings.200101", ".settings.a1B2c3", ".~x.a1B2c3.settings~new",
+        ".~.a1B2c3.settings~new", ".~-1.a1B2c3.settings~new",
     };
     for (const char* name : made) ASSERT_EQ(put(dir + "/" + name, "keep"), 0);
-    const std::string alive_one = ".~settings." + alive + ".a1B2c3~new";
-    for (const std::string& name : {".~settings." + dead + ".a1B2c3~new", ".~other.name." + dead + ".zZ9.-_~new",
+    const std::string alive_one = ".~" + alive + ".a1B2c3.settings~new";
+    for (const std::string& name : {".~" + dead + ".a1B2c3.settings~new", ".~" + dead + ".zZ9.-_.other.name~new",
                                     alive_one}) {
         std::FILE* f = std::fopen((dir + "/" + name).c_str(), "w");
         ASSERT_NE(f, nullptr);
         std::fclose(f);
     }
     ASSERT_EQ(put(path, "new\n"), 0);
-    EXPECT_EQ(names(), ".settings.a1B2c3 .~settings..a1B2c3~new " + alive_one +
-                           " .~settings.x.a1B2c3~new settings settings.200101 settings.backup");
+    EXPECT_EQ(names(), ".settings.a1B2c3 .~-1.a1B2c3.settings~new .~.a1B2c3.settings~new " + alive_one +
+                           " .~x.a1B2c3.settings~new settings settings.200101 settings.backup");
 }
 
 }  // namespace
