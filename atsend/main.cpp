@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     }
     if (!set_command(buffer, command)) return usage(prog, 1);
 
+    open_standard_descriptors();  // the line must not become the reply's output
     Modem modem;
     if (!open_modem(modem, speed_code(speed))) return kFailureStatus;
     usleep(kSettleTime);
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
     }
     strip_returns(buffer.text, printed);
     printf("%s", printed);
+    const bool printed_all = fflush(stdout) == 0 && !ferror(stdout);
+    if (!printed_all) perror("standard output");
     close_modem(modem);
-    return 0;
+    return printed_all ? 0 : kFailureStatus;
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <iterator>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
@@ -14,9 +15,11 @@
 
 namespace {
 
-constexpr int kTerminationSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM};
+// The signals that end a program by default, then those a replacement
+// turns into write failures.
+constexpr int kSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXFSZ};
+constexpr std::size_t kTerminationCount = 7;
 constexpr int kMaxLinks = 40;  // as the kernel allows in a path
-constexpr const char kTmpSuffix[] = ".XXXXXX";
 
 // Keeps errno across the cleanup of a failure.
 class KeepErrno {
@@ -80,44 +83,130 @@ const char* split_path(const char* path, char (&dir)[PATH_MAX]) {
 }
 
 // Makes the rename itself last: the directory entry is in the directory.
-void sync_directory_of(const char* path) {
+int sync_directory_of(const char* path) {
     char dir[PATH_MAX];
     split_path(path, dir);
     Fd d(::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (d) fsync(d.get());  // some file systems cannot sync a directory; the file is synced
+    if (!d) return -1;
+    // A file system that cannot sync a directory says EINVAL; the file
+    // itself was synced.
+    return fsync(d.get()) == 0 || errno == EINVAL ? 0 : -1;
 }
 
-// True when the partition is mounted on kDiskDir.
-bool disk_mounted() {
+// The pid of the run that made the new file `name` (kTmpPrefix, pid, '.',
+// six characters, '.', the replaced file's name, kTmpSuffix), or 0 when
+// the name is not one of a new file.
+pid_t maker_of(const char* name) {
+    const std::size_t len = std::strlen(name), suffix = sizeof kTmpSuffix - 1;
+    const char* digits = name + sizeof kTmpPrefix - 1;
+    if (std::strncmp(name, kTmpPrefix, sizeof kTmpPrefix - 1) != 0 || len < suffix ||
+        std::strcmp(name + len - suffix, kTmpSuffix) != 0 || *digits < '0' || *digits > '9')
+        return 0;
+    char* end;
+    const long pid = std::strtol(digits, &end, 10);
+    return *end == '.' && pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+}
+
+// Whether the run `pid` has ended (this one, another of ours, or one of
+// another user, is running still).
+bool ended(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+
+enum class Leftovers { of_ended_runs, all };
+
+// Removes the new files that runs left in `dir`: those of runs that have
+// ended or, where no run of ours can be at work (the partition, which we
+// hold), all.
+void remove_leftovers(const char* dir, Leftovers which) {
+    DIR* d = opendir(dir);
+    if (!d) return;
+    while (const dirent* e = readdir(d)) {
+        const pid_t pid = maker_of(e->d_name);
+        if (pid > 0 && (which == Leftovers::all || ended(pid))) unlinkat(dirfd(d), e->d_name, 0);
+    }
+    closedir(d);
+}
+
+// The mounts of the partition: on kDiskDir, and elsewhere.
+struct DiskMounts {
+    int on_disk_dir = 0;
+    int elsewhere = 0;
+};
+
+DiskMounts disk_mounts() {
+    DiskMounts found;
     File mounts("/proc/mounts", "r");
-    if (!mounts) return false;
+    if (!mounts) return found;
     char line[512];
     const std::size_t dev_len = std::strlen(kDiskDevice);
     const std::size_t dir_len = std::strlen(kDiskDir);
     while (std::fgets(line, sizeof line, mounts.get())) {
-        if (std::strncmp(line, kDiskDevice, dev_len) == 0 && line[dev_len] == ' ' &&
-            std::strncmp(line + dev_len + 1, kDiskDir, dir_len) == 0 && line[dev_len + 1 + dir_len] == ' ')
-            return true;
+        if (std::strncmp(line, kDiskDevice, dev_len) != 0 || line[dev_len] != ' ') continue;
+        const char* at = line + dev_len + 1;
+        if (std::strncmp(at, kDiskDir, dir_len) == 0 && at[dir_len] == ' ')
+            ++found.on_disk_dir;
+        else
+            ++found.elsewhere;
     }
-    return false;
+    return found;
 }
 
-// New files of `path` that a killed run left on the partition: the name of
-// the file followed by the temporary suffix.
-void remove_leftovers(const char* path) {
-    char dir[PATH_MAX];
-    const char* base = split_path(path, dir);
-    const std::size_t base_len = std::strlen(base);
-    const std::size_t suffix_len = sizeof kTmpSuffix - 1;
+// Whether the recorded holder of the partition has ended: its mount was
+// left by a run that was killed. No record: the mount is not ours. The
+// record is a symbolic link to the holder's pid, made in one step.
+bool holder_ended() {
+    char text[16];
+    const ssize_t n = readlink(kDiskHolder, text, sizeof text - 1);
+    if (n <= 0) return false;
+    text[n] = '\0';
+    const long pid = std::strtol(text, nullptr, 10);
+    return pid > 0 && pid <= INT_MAX && ended(static_cast<pid_t>(pid));
+}
 
-    DIR* d = opendir(dir);
-    if (!d) return;
-    while (const dirent* e = readdir(d)) {
-        if (std::strlen(e->d_name) != base_len + suffix_len) continue;
-        if (std::strncmp(e->d_name, base, base_len) != 0 || e->d_name[base_len] != '.') continue;
-        unlinkat(dirfd(d), e->d_name, 0);
+int record_holder() {
+    char text[16];
+    std::snprintf(text, sizeof text, "%ld", static_cast<long>(getpid()));
+    unlink(kDiskHolder);
+    return symlink(text, kDiskHolder);
+}
+
+// Takes away a mount of the partition that a killed run left; any other
+// mount of it is someone else's: -1 with EBUSY.
+int take_stale_mount() {
+    DiskMounts m = disk_mounts();
+    if (m.on_disk_dir == 0 && m.elsewhere == 0) return 0;
+    if (m.elsewhere > 0 || !holder_ended()) {
+        errno = EBUSY;
+        return -1;
     }
-    closedir(d);
+    for (; m.on_disk_dir > 0; --m.on_disk_dir)
+        if (umount(kDiskDir) != 0) return -1;
+    return 0;
+}
+
+// Mounts the partition for this run, which then holds it: 0, or -1 with
+// errno set (EBUSY while another run, or anyone else, has it).
+int mount_disk(int device) {
+    if (device >= 0 && flock(device, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        errno = EBUSY;
+        return -1;
+    }
+    if (take_stale_mount() != 0 || record_holder() != 0) return -1;
+    if (mount(kDiskDevice, kDiskDir, "ext2", 0, "") == 0) return 0;
+    KeepErrno keep;
+    unlink(kDiskHolder);
+    return -1;
+}
+
+// The replacements being filled, whose new files a termination signal
+// removes, and the actions of the signals they took over.
+Replacement* filling = nullptr;
+unsigned taken;  // bit i: kSignals[i] was at its default action
+
+// Sets `action` for `sig` when the program left it at the default one.
+bool take_signal(int sig, void (*action)(int)) {
+    struct sigaction old;
+    return sigaction(sig, nullptr, &old) == 0 && !(old.sa_flags & SA_SIGINFO) && old.sa_handler == SIG_DFL &&
+           std::signal(sig, action) != SIG_ERR;
 }
 
 }  // namespace
@@ -126,7 +215,7 @@ void TerminationHold::hold() {
     if (held_) return;
     sigset_t set;
     sigemptyset(&set);
-    for (int sig : kTerminationSignals) sigaddset(&set, sig);
+    for (std::size_t i = 0; i < kTerminationCount; ++i) sigaddset(&set, kSignals[i]);
     held_ = sigprocmask(SIG_BLOCK, &set, &saved_) == 0;
 }
 
@@ -137,30 +226,72 @@ void TerminationHold::release() {
     sigprocmask(SIG_SETMASK, &saved_, nullptr);
 }
 
+void Replacement::on_termination(int sig) {
+    // Only what is safe in a handler: unlink, signal, raise.
+    for (Replacement* r = filling; r; r = r->next_) unlink(r->tmp_);
+    std::signal(sig, SIG_DFL);
+    raise(sig);  // ends the program once this handler returns
+}
+
+// With termination signals held.
+void Replacement::enlist() {
+    if (!filling) {
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            if (take_signal(kSignals[i], i < kTerminationCount ? on_termination : SIG_IGN)) taken |= 1u << i;
+    }
+    next_ = filling;
+    filling = this;
+}
+
+// With termination signals held; a signal that came meanwhile then acts
+// as the program had it before.
+void Replacement::delist() {
+    for (Replacement** p = &filling; *p; p = &(*p)->next_) {
+        if (*p != this) continue;
+        *p = next_;
+        break;
+    }
+    next_ = nullptr;
+    if (filling) return;
+    for (std::size_t i = 0; i < std::size(kSignals); ++i)
+        if (taken & 1u << i) std::signal(kSignals[i], SIG_DFL);
+    taken = 0;
+}
+
 int Replacement::open(const char* path) {
     abandon();
-    hold_.hold();  // until commit() or abandon()
     if (resolve_links(path, target_) != 0) return -1;
-    if (std::strlen(target_) + sizeof kTmpSuffix > sizeof tmp_) {
+    char dir[PATH_MAX];
+    const char* base = split_path(target_, dir);
+    remove_leftovers(dir, Leftovers::of_ended_runs);
+
+    const int n = std::snprintf(tmp_, sizeof tmp_, "%.*s%s%ld.XXXXXX.%s%s", static_cast<int>(base - target_),
+                                target_, kTmpPrefix, static_cast<long>(getpid()), base, kTmpSuffix);
+    if (n < 0 || static_cast<std::size_t>(n) >= sizeof tmp_) {
+        tmp_[0] = '\0';
         errno = ENAMETOOLONG;
         return -1;
     }
-    std::strcpy(tmp_, target_);
-    std::strcat(tmp_, kTmpSuffix);
-    int fd = mkostemp(tmp_, O_CLOEXEC);
-    if (fd < 0) {
-        tmp_[0] = '\0';
-        return -1;
+    int fd;
+    {
+        TerminationHold hold;  // no moment when the new file is not listed
+        fd = mkostemps(tmp_, static_cast<int>(std::strlen(base) + sizeof kTmpSuffix), O_CLOEXEC);  // ".name~new"
+        if (fd < 0) {
+            tmp_[0] = '\0';
+            return -1;
+        }
+        enlist();
     }
     // mkstemp makes the file private; give it what the old file had, or
-    // what a plain fopen(path, "w") would have given it.
+    // what a plain fopen(path, "w") would have given it. The owner first:
+    // a change of owner clears the set-user-ID and set-group-ID bits.
     struct stat old;
     bool ok;
     if (stat(target_, &old) == 0) {
-        ok = fchmod(fd, old.st_mode & 07777) == 0;
         if (fchown(fd, old.st_uid, old.st_gid) != 0) {
             // Not root: the file stays ours, as fopen would have left it.
         }
+        ok = fchmod(fd, old.st_mode & 07777) == 0;
     } else {
         mode_t mask = umask(0);
         umask(mask);
@@ -181,6 +312,7 @@ int Replacement::commit() {
         errno = EBADF;
         return -1;
     }
+    TerminationHold hold;  // the last steps are not cut short
     bool ok = std::ferror(f_) == 0;
     if (!ok) errno = EIO;
     ok = ok && std::fflush(f_) == 0;
@@ -193,18 +325,21 @@ int Replacement::commit() {
         return -1;
     }
     tmp_[0] = '\0';
-    if (sync_ == Sync::to_disk) sync_directory_of(target_);
-    hold_.release();
+    delist();
+    if (sync_ == Sync::to_disk && sync_directory_of(target_) != 0) return -1;
     return 0;
 }
 
 void Replacement::abandon() {
     KeepErrno keep;
+    TerminationHold hold;
     if (f_) std::fclose(f_);
     f_ = nullptr;
-    if (tmp_[0] != '\0') unlink(tmp_);
+    if (tmp_[0] != '\0') {
+        unlink(tmp_);
+        delist();
+    }
     tmp_[0] = '\0';
-    hold_.release();
 }
 
 int replace_file(const char* path, Fill fill, Sync sync) {
@@ -222,28 +357,23 @@ DiskStep copy_to_disk(const char* path, Fill fill) {
     // Runs take turns on the partition. The lock goes with the process, so
     // a killed run never keeps it.
     Fd device(::open(kDiskDevice, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (device && flock(device.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        errno = EBUSY;
+    if (mount_disk(device.get()) != 0) {
         std::perror("mount:");
         return DiskStep::mount;
     }
-    // Mounted while no run holds it: a run was killed during its copy.
-    if (disk_mounted()) umount(kDiskDir);
-
-    if (mount(kDiskDevice, kDiskDir, "ext2", 0, "") != 0) {
-        std::perror("mount:");
-        return DiskStep::mount;
-    }
-    remove_leftovers(path);
+    char dir[PATH_MAX];
+    split_path(path, dir);
+    remove_leftovers(dir, Leftovers::all);  // we hold the partition: no run is at work on it
     if (replace_file(path, fill) != 0) {
         // Left mounted, the partition would make every later copy fail.
         KeepErrno keep;
-        umount(kDiskDir);
+        if (umount(kDiskDir) == 0) unlink(kDiskHolder);
         return DiskStep::write;
     }
     if (umount(kDiskDir) != 0) {
-        std::perror("umount:");
+        std::perror("umount:");  // the record stays: the next run takes the mount
         return DiskStep::umount;
     }
+    unlink(kDiskHolder);
     return DiskStep::done;
 }

@@ -116,15 +116,16 @@ bool range_check(const char* value, long lo, long hi) {
 }
 
 bool dotted_quad_check(const char* value) {
-    const char* p = value;
-    for (int dots = 0; dots < 3; ++dots) {
-        p = std::strchr(p, '.');
-        if (!p) return false;
-        ++p;
+    // Digits and dots only: "%d" alone would also take blanks and signs,
+    // which the web server refuses in its ServerName line.
+    int dots = 0;
+    for (const char* q = value; *q != '\0'; ++q) {
+        if (*q == '.')
+            ++dots;
+        else if (*q < '0' || *q > '9')
+            return false;
     }
-    for (const char* q = p; *q != '\0'; ++q)
-        if (*q < '0' || *q > '9') return false;
-    return scan_octets(value, 10, '.', 4);  // "%d.%d.%d.%d"
+    return dots == 3 && scan_octets(value, 10, '.', 4);  // "%d.%d.%d.%d"
 }
 
 bool mac_check(const char* value) {

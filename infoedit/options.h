@@ -9,7 +9,7 @@
 bool name_check(const char* value, std::size_t limit);
 // The leading decimal number of the value lies within [lo, hi].
 bool range_check(const char* value, long lo, long hi);
-// Four numbers 0..255 separated by dots, only digits after the third dot.
+// Four numbers 0..255 separated by dots: digits and dots only.
 bool dotted_quad_check(const char* value);
 // Six hexadecimal numbers 0..255 separated by ':' (or blanks).
 bool mac_check(const char* value);

@@ -48,31 +48,45 @@ bool line_key(const char* line, char (&key)[kKeySize]) {
     return is_valid_key(key);
 }
 
-// Whether a piece without a newline goes on in the next one (it does not
-// at the end of the file).
-bool more_of_line(std::FILE* f) {
-    int c = std::fgetc(f);
-    if (c == EOF) return false;
-    std::ungetc(c, f);
-    return true;
+enum class Line { whole, too_long, end };
+
+// The next line without its newline into `line` (`len` bytes, NUL bytes
+// counted, then a NUL). A line that does not fit the buffer is skipped to
+// its end and reported too long; its first part is in `line`.
+Line next_line(std::FILE* f, char (&line)[kLineSize], std::size_t& len) {
+    len = 0;
+    int c;
+    while ((c = std::getc(f)) != EOF && c != '\n') {
+        if (len < kLineSize - 1) {
+            line[len++] = static_cast<char>(c);
+            continue;
+        }
+        while ((c = std::getc(f)) != EOF && c != '\n') {
+        }
+        line[len] = '\0';
+        return Line::too_long;
+    }
+    line[len] = '\0';
+    return c == EOF && len == 0 ? Line::end : Line::whole;
 }
 
 }  // namespace
 
 int read_apinfo(std::FILE* f, ValueTable& table) {
     char line[kLineSize];
-    bool continued = false;  // this piece goes on a line already begun
-    for (;;) {
-        std::memset(line, 0, sizeof line);  // a newline found below was read now
-        if (!std::fgets(line, sizeof line, f)) break;
-        const bool first = !continued;
-        continued = !std::memchr(line, '\n', sizeof line) && more_of_line(f);
+    std::size_t len;
+    for (Line got; (got = next_line(f, line, len)) != Line::end;) {
         char key[kKeySize];
-        if (!first || !line_key(line, key)) continue;
-        if (continued && std::strcmp(key, "w") != 0) return -1;
+        if (!line_key(line, key)) continue;
+        const bool setting = std::strcmp(key, "w") != 0;  // one of the sixteen
         char* open = std::strchr(line, '"');
         char* close = std::strrchr(line, '"');
-        if (!open || close == open) continue;
+        // A value that cannot be read whole would be lost by the rewrite.
+        const bool readable = got == Line::whole && std::strlen(line) == len && open && close != open;
+        if (!readable) {
+            if (setting) return -1;
+            continue;
+        }
         *close = '\0';
         table.set(key, open + 1);
     }

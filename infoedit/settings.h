@@ -46,11 +46,12 @@ private:
     Slot slots_[kSlotCount] = {};
 };
 
-// Reads KEY="value" lines (256-byte line buffer) into the table. Lines
-// with a key that is not valid, or without '=' or two '"', are skipped.
-// Returns 0, or -1 when the file cannot be read to its end, or holds a line
-// of one of the sixteen keys too long for the line buffer: rewriting the
-// file would then lose a value.
+// Reads KEY="value" lines (256-byte line buffer: at most 255 characters
+// and the newline) into the table. Lines whose key is not valid are
+// skipped. Returns 0, or -1 when the file cannot be read to its end, or
+// holds a line of one of the sixteen keys whose value cannot be read whole
+// (too long for the line buffer, without two '"', or with a NUL byte):
+// rewriting the file would then lose a value.
 int read_apinfo(std::FILE* f, ValueTable& table);
 
 // Writes the sixteen lines in key-table order; a key without a slot gets

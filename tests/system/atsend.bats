@@ -122,3 +122,18 @@ lines_logged() { modem_log | wc -l; }
     [ -z "$output" ]
     [ "$stderr" = "/dev/modem: No such file or directory" ]
 }
+
+@test "the reply never goes into the modem, and a reply that cannot be written is a failure" {
+    # Standard output closed: the line must not take its place.
+    before=$(lines_logged)
+    run --separate-stderr inapp sh -c 'atsend ATZ >&-; echo "<$?>"; atsend AT'
+    [ "$output" = $'<0>\nAT\nOK' ]
+    wait_for 2 test "$(lines_logged)" -ge "$((before + 2))"
+    [ "$(modem_log | tail -n +"$((before + 1))" | cut -d' ' -f1)" = $'cmd=ATZ\ncmd=AT' ]
+
+    run --separate-stderr inapp sh -c 'atsend ATZ > /dev/full'
+    [ "$status" -eq 255 ]
+    [ "$stderr" = "standard output: No space left on device" ]
+    run --separate-stderr inapp atsend ATZ   # the line was put back as usual
+    [ "$output" = $'ATZ\nOK' ]
+}

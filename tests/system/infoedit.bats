@@ -53,7 +53,7 @@ snapshot() { (cd "$APP" && md5sum etc/apinfo var/lib/httpd/conf/httpd.conf 2>/de
     # reads them), or overflow a check.
     for args in '-w|no|-IP|192.168.\n0.1' '-MACADDR|02:00:5E:00:00:01\nNAME="a b"' \
                 '-PCCARD|radio_cs\nIP="1.2.3.4"' '-ROUTER|YES\r' '-IP|1.2.3.4294967296' \
-                '-MACADDR|1:2:3:4:5:100000000'; do
+                '-MACADDR|1:2:3:4:5:100000000' '-IP| 1. 2. 3.4' '-IP|+1.+2.-0.4' '-NETMASK|255.255.255.0 '; do
         IFS='|' read -r -d '' -a words < <(printf '%b' "$args") || true
         run inapp infoedit "${words[@]}"
         [ "$status" -eq 1 ] || { echo "args: $args"; false; }
@@ -122,6 +122,28 @@ sync' ]
     [ "$output" = 'Can'\''t open "/var/lib/httpd/conf/httpd.conf".' ]
 }
 
+@test "a settings line whose value cannot be read whole stops the run; a full line is read whole" {
+    before=$(snapshot)
+    for line in 'IP=192.168.7.7' 'IP="192.168.7.7' 'NAME="a\0b"' "NAME=\"$(printf '%0250d' 0)\""; do
+        { printf '%s\n' "$FACTORY"; printf '%b\n' "$line"; } > "$APP/etc/apinfo"
+        cp "$APP/etc/apinfo" "$APP/tmp/apinfo.before"
+        run inapp infoedit -ROUTER YES
+        [ "$status" -eq 1 ] || { echo "$line: $status $output"; false; }
+        [ "$output" = 'Can'\''t open "/etc/apinfo".' ]
+        cmp "$APP/etc/apinfo" "$APP/tmp/apinfo.before"
+    done
+    printf '%s\n' "$FACTORY" > "$APP/etc/apinfo"
+    [ "$(snapshot)" = "$before" ]
+    [ ! -e "$APP/sim/fk/requests.log" ]
+    # 255 characters and the newline.
+    long="PCCARD=\"$(printf '%0246d' 0)\""
+    sed "s/^PCCARD=.*/$long/" <<< "$FACTORY" > "$APP/etc/apinfo"
+    run inapp infoedit -w no -ROUTER YES
+    [ "$status" -eq 0 ]
+    grep -qx "$long" "$APP/etc/apinfo"
+    rm "$APP/tmp/apinfo.before"
+}
+
 @test "disk copy failures: mount, the file, umount; the partition never stays mounted" {
     echo 19 > "$APP/sim/fk/refuse/mount"   # ENODEV
     testing "mount" "infoedit -ROUTER YES" "mount:: No such device
@@ -156,11 +178,15 @@ can't write data." ]
     "$SIM" start "$app2"
     run "$SIM" run "$app2" infoedit -ROUTER YES
     first=$status
-    # Left mounted as a killed run leaves it: the next run unmounts it first.
-    "$SIM" run "$app2" mount -t ext2 /dev/hda2 /disk
+    # Left mounted as a killed run leaves it (its pid recorded, the run
+    # gone): the next run unmounts it first.
+    "$SIM" run "$app2" sh -c 'ln -sfn $$ /var/run/disk.holder; mount -t ext2 /dev/hda2 /disk'
     mounts=$("$SIM" run "$app2" grep /disk /proc/mounts)
     run "$SIM" run "$app2" infoedit -ROUTER NO
     after=$("$SIM" run "$app2" grep /disk /proc/mounts || true)
+    # Mounted by anyone else: the copy fails and leaves it.
+    "$SIM" run "$app2" mount -t ext2 /dev/hda2 /disk
+    peer=$("$SIM" run "$app2" sh -c 'infoedit -ROUTER NO; echo "<$?>"; grep /disk /proc/mounts' 2>&1)
     "$SIM" stop "$app2"
     log=$(cat "$app2/sim/fk/requests.log")
     copy=$(cat "$app2/disk/apinfo")
@@ -171,6 +197,10 @@ can't write data." ]
     [ "$status" -eq 0 ]
     [ "$output" = "" ]
     [ -z "$after" ]
+    [ "$peer" = "mount:: Device or resource busy
+can't write data.
+<255>
+/dev/hda2 /disk ext2 rw 0 0" ]
     [ "$copy" = "$FACTORY" ]
     [ "$settings" = "$FACTORY" ]
     [ "$log" = 'mount /dev/hda2 /disk ext2 0 ""
@@ -180,5 +210,6 @@ mount /dev/hda2 /disk ext2 0 "(null)"
 umount /disk
 mount /dev/hda2 /disk ext2 0 ""
 umount /disk
-sync' ]
+sync
+mount /dev/hda2 /disk ext2 0 "(null)"' ]
 }

@@ -4,6 +4,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sys/wait.h>
 #include <dirent.h>
 #include <string>
 #include <vector>
@@ -44,7 +46,7 @@ protected:
         std::vector<std::string> found;
         DIR* d = opendir(dir.c_str());
         while (dirent64* e = readdir64(d))
-            if (e->d_name[0] != '.') found.push_back(e->d_name);
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) found.push_back(e->d_name);
         closedir(d);
         std::sort(found.begin(), found.end());
         std::string all;
@@ -61,14 +63,15 @@ protected:
 TEST_F(ReplaceFile, ReplacesWholeAndKeepsModeAndOwner) {
     ASSERT_EQ(put(path, "first, and longer\n"), 0);
     EXPECT_EQ(content(), "first, and longer\n");
-    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
     const bool root = geteuid() == 0;
     if (root) ASSERT_EQ(chown(path.c_str(), 1234, 5678), 0);
+    // Set-user-ID and set-group-ID too, which a change of owner clears.
+    ASSERT_EQ(chmod(path.c_str(), 06750), 0);
     ASSERT_EQ(replace_file(path.c_str(), text_fill("second\n"), Sync::none), 0);
     EXPECT_EQ(content(), "second\n");
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mode & 07777, 06750u);
     if (root) {
         EXPECT_EQ(st.st_uid, 1234u);
         EXPECT_EQ(st.st_gid, 5678u);
@@ -108,12 +111,13 @@ TEST_F(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
 
 TEST_F(ReplaceFile, AWriteThatDoesNotGoInFailsTheCommit) {
     ASSERT_EQ(put(path, "old\n"), 0);
-    // A file size limit makes the writes fail for real, as a full disk does.
+    // A file size limit makes the writes fail for real, as a full disk does;
+    // SIGXFSZ, left at its default action, must not end the program.
     struct rlimit old_limit;
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
     struct rlimit small = old_limit;
     small.rlim_cur = 2;
-    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    auto old_handler = std::signal(SIGXFSZ, SIG_DFL);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     // fill() itself sees nothing: the text sits in the stream's buffer.
     const int rc = put(path, "a longer text\n");
@@ -173,22 +177,75 @@ TEST_F(ReplaceFile, WhatIsNoPlainFileIsNotReplaced) {
     EXPECT_EQ(names(), "fifo sub");
 }
 
+// How a child that runs `body` ended: "exit N" or "signal N".
+template <typename F>
+std::string in_child(F body) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
+                               : "exit " + std::to_string(WEXITSTATUS(status));
+}
+
+TEST_F(ReplaceFile, ATerminationSignalWhileFillingAbandonsTheNewFileAndEndsTheProgram) {
+    ASSERT_EQ(put(path, "old\n"), 0);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGALRM}) {
+        const std::string how = in_child([&] {
+            auto fill = [sig](std::FILE* f) {
+                std::fputs("the first part", f);
+                std::fflush(f);
+                raise(sig);  // acted on now, not after the rename
+                std::fputs("new\n", f);
+                return 0;
+            };
+            replace_file(path.c_str(), fill);
+            return 0;
+        });
+        EXPECT_EQ(how, "signal " + std::to_string(sig));
+        EXPECT_EQ(content(), "old\n") << sig;
+        EXPECT_EQ(names(), "settings") << sig;
+    }
+}
+
+TEST_F(ReplaceFile, ABrokenPipeWhileFillingIsAWriteFailure) {
+    ASSERT_EQ(put(path, "old\n"), 0);
+    const std::string how = in_child([&] {
+        int p[2];
+        if (pipe(p) != 0) return 9;
+        close(p[0]);
+        auto fill = [&p](std::FILE* f) {
+            std::fputs("x", f);
+            return write(p[1], "x", 1) == 1 ? 0 : -1;  // EPIPE, not the end of the program
+        };
+        return replace_file(path.c_str(), fill) == -1 && errno == EPIPE ? 1 : 0;
+    });
+    EXPECT_EQ(how, "exit 1");
+    EXPECT_EQ(content(), "old\n");
+    EXPECT_EQ(names(), "settings");
+    struct sigaction now {};
+    sigaction(SIGPIPE, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);  // given back after a replacement
+}
+
 volatile sig_atomic_t got_term = 0;
 void on_term(int) { got_term = 1; }
 
-TEST_F(ReplaceFile, TerminationWaitsUntilTheFileIsInPlace) {
+TEST_F(ReplaceFile, ASignalTheProgramHandlesIsLeftToIt) {
     struct sigaction sa {}, old {};
     sa.sa_handler = on_term;
     ASSERT_EQ(sigaction(SIGTERM, &sa, &old), 0);
     got_term = 0;
     auto fill = [](std::FILE* f) {
         raise(SIGTERM);
-        if (got_term) return -1;  // still writing: the signal must wait
+        if (!got_term) return -1;  // the program's handler runs at once
         return std::fputs("new\n", f) < 0 ? -1 : 0;
     };
     EXPECT_EQ(replace_file(path.c_str(), fill), 0);
-    EXPECT_EQ(got_term, 1);
     EXPECT_EQ(content(), "new\n");
+    struct sigaction now {};
+    sigaction(SIGTERM, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, on_term);
 
     got_term = 0;
     {
@@ -201,6 +258,28 @@ TEST_F(ReplaceFile, TerminationWaitsUntilTheFileIsInPlace) {
     }
     EXPECT_EQ(got_term, 1);
     sigaction(SIGTERM, &old, nullptr);
+}
+
+TEST_F(ReplaceFile, OnlyTheNewFilesOfEndedRunsAreCleanedAway) {
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    const std::string dead = std::to_string(ended), alive = std::to_string(getppid());
+    const char* made[] = {
+        "settings.backup", "settings.200101", ".settings.a1B2c3", ".~x.a1B2c3.settings~new",
+        ".~.a1B2c3.settings~new", ".~-1.a1B2c3.settings~new",
+    };
+    for (const char* name : made) ASSERT_EQ(put(dir + "/" + name, "keep"), 0);
+    const std::string alive_one = ".~" + alive + ".a1B2c3.settings~new";
+    for (const std::string& name : {".~" + dead + ".a1B2c3.settings~new", ".~" + dead + ".zZ9.-_.other.name~new",
+                                    alive_one}) {
+        std::FILE* f = std::fopen((dir + "/" + name).c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fclose(f);
+    }
+    ASSERT_EQ(put(path, "new\n"), 0);
+    EXPECT_EQ(names(), ".settings.a1B2c3 .~-1.a1B2c3.settings~new .~.a1B2c3.settings~new " + alive_one +
+                           " .~x.a1B2c3.settings~new settings settings.200101 settings.backup");
 }
 
 }  // namespace

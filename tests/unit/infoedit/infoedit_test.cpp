@@ -73,6 +73,10 @@ TEST(Checks, DottedQuad) {
     EXPECT_FALSE(dotted_quad_check("1.2.3."));
     EXPECT_FALSE(dotted_quad_check("-1.2.3.4"));
     EXPECT_FALSE(dotted_quad_check("1..3.4"));
+    // Digits and dots only: what the web server takes as one address.
+    for (const char* bad : {" 1. 2. 3.4", "+1.+2.-0.4", "1.2.3.4 ", "1.2.\t3.4", "0x1.2.3.4"})
+        EXPECT_FALSE(dotted_quad_check(bad)) << bad;
+    EXPECT_TRUE(dotted_quad_check("1.02.3.004"));
 }
 
 TEST(Checks, Mac) {
@@ -101,7 +105,6 @@ TEST(Checks, NumbersOutsideTheIntRangeFail) {
     EXPECT_FALSE(dotted_quad_check("1.2.3.99999999999999999999999"));
     EXPECT_FALSE(mac_check("1:2:3:4:5:100000000"));
     EXPECT_FALSE(mac_check("100000001:2:3:4:5:6"));
-    EXPECT_TRUE(dotted_quad_check("+1.02.3.4"));  // what "%d" reads stays accepted
     EXPECT_TRUE(mac_check("0x1:2:3:4:5:6"));
 }
 
@@ -241,8 +244,8 @@ TEST(SettingsFile, LineSyntax) {
     Text in(
         "NAME=\"a\"b\"\n"            // inner quote kept
         "GROUP =\"sp\"\n"            // blank before '=': not a key
-        "IP=1.2.3.4\n"               // no quotes: skipped
-        "NETMASK=\"255.0.0.0\n"      // one quote: skipped
+        "ip=\"1.2.3.4\"\n"           // lower case: not a key
+        "JUNK=1\n"                  // not a key: its syntax does not matter
         "\n"
         "DOMAIN=\"x=y\" tail\n"      // text after the last quote ignored
         "CUSTOM=\"\"\n");
@@ -250,7 +253,6 @@ TEST(SettingsFile, LineSyntax) {
     EXPECT_EQ(value(t, "NAME"), "a\"b");
     EXPECT_EQ(value(t, "GROUP"), "(absent)");
     EXPECT_EQ(value(t, "IP"), "(absent)");
-    EXPECT_EQ(value(t, "NETMASK"), "(absent)");
     EXPECT_EQ(value(t, "DOMAIN"), "x=y");
     EXPECT_EQ(value(t, "CUSTOM"), "");
     std::string out = written(t);
@@ -263,9 +265,10 @@ std::string line_of(const char* key, const std::string& v) { return std::string(
 TEST(SettingsFile, LongValuesAreKeptByteForByte) {
     // Longer than any option may set, up to what the line buffer holds.
     const std::string product(52, 'P');
-    const std::string pccard = "\x01\t\r" + std::string(255 - 13, 'c');  // a 255-character line
+    // 255 characters and the newline: the buffer holds the line whole.
+    const std::string pccard = "\x01\t\r" + std::string(256 - 13, 'c');
     const std::string in_text = line_of("PRODUCT", product) + line_of("PCCARD", pccard);
-    ASSERT_EQ(line_of("PCCARD", pccard).size(), 255u);
+    ASSERT_EQ(line_of("PCCARD", pccard).size(), 256u);
     ValueTable t;
     Text in(in_text);
     ASSERT_EQ(read_apinfo(in.f, t), 0);
@@ -276,22 +279,31 @@ TEST(SettingsFile, LongValuesAreKeptByteForByte) {
     EXPECT_NE(out.find(line_of("PCCARD", pccard)), std::string::npos);
 }
 
-TEST(SettingsFile, ALineTooLongToKeepOrAReadErrorFailsTheRead) {
+TEST(SettingsFile, ALineWhoseValueCannotBeKeptOrAReadErrorFailsTheRead) {
     struct Case {
         std::string text;
         int rc;
     };
+    const std::string filled = "NAME=\"" + std::string(255 - 6, 'n');  // 255 characters
     const Case cases[] = {
         {line_of("PRODUCT", std::string(300, 'P')), -1},
-        {line_of("JUNK", std::string(300, 'j')) + line_of("NAME", "a"), 0},  // not carried over anyway
+        {line_of("NAME", std::string(256 - 8, 'n')), 0},  // 255 characters and the newline
+        {line_of("NAME", std::string(257 - 8, 'n')), -1},
+        {filled, -1},             // the last line, without newline or closing quote
+        {filled + "\"", -1},      // 256 characters
+        {"IP=192.168.7.7\n", -1},  // no quotes
+        {"NETMASK=\"255.0.0.0\n", -1},
+        {std::string("NAME=\"a\0b\"\n", 11), -1},
+        {std::string("PCCARD=\"a\"\0\n", 12), -1},
+        // Not one of the sixteen: skipped, whatever they hold.
+        {line_of("JUNK", std::string(300, 'j')) + line_of("NAME", "a"), 0},
         {line_of("w", std::string(300, 'n')), 0},
-        {"NAME=\"" + std::string(255 - 6, 'n'), 0},  // a last line that fills the buffer, no newline
-        {"NAME=\"" + std::string(255 - 6, 'n') + "\"", -1},
+        {std::string("IP =1\nip=1\nJUNK=\"\0\"\nw=no\n\nno key\n", 33), 0},
     };
     for (const Case& c : cases) {
         ValueTable t;
         Text in(c.text);
-        EXPECT_EQ(read_apinfo(in.f, t), c.rc) << c.text.substr(0, 12);
+        EXPECT_EQ(read_apinfo(in.f, t), c.rc) << c.text.substr(0, 16);
     }
     // A stream that cannot be read: a directory opens, but reads fail.
     std::FILE* dir = std::fopen("/", "r");
