@@ -14,7 +14,7 @@ constexpr std::int64_t kNow = 0;
 constexpr std::int64_t kNoLimit = -1;
 constexpr std::int64_t kSecond = 1000;
 constexpr std::int64_t kHangUp = 5000;        // for a PPP daemon after SIGTERM
-constexpr std::int64_t kRelayGrace = 3000;    // for the relay after SIGTERM
+constexpr std::int64_t kRelayGrace = 1000;    // for the relay after SIGTERM
 constexpr std::int64_t kFileRetry = 50;       // while dialctl holds the command file
 
 std::int64_t after(std::int64_t ms) { return now_ms() + ms; }
