@@ -51,6 +51,10 @@ void command(int code, int same = -1, int also_same = -1) {
     int current = file.read(line) == 0 ? command_code(line) : -1;
     if (current > CMD_NONE && (current == same || current == also_same)) return;
     file.write(command_word(code));
+    // The daemon named now: one that took over meanwhile reads the file
+    // only once this lock is let go.
+    int now = find_daemon();
+    if (now > 0) daemon_pid = now;
     signal_daemon();
 }
 

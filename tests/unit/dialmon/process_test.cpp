@@ -124,6 +124,44 @@ TEST_F(Claimers, AStarterTakesOverFromTheHolderWhichRemovesOnlyItsOwnFile) {
     EXPECT_EQ(slurp(path), "(missing)");
 }
 
+// Several started at once: each signals at most one other, so one stays
+// within a fraction of a second (not a second per takeover), and it is the
+// one the file names.
+TEST_F(Claimers, OfSeveralStartedAtOnceOneStaysAtOnce) {
+    constexpr int kCount = 5;
+    std::int64_t t0 = now_ms();
+    for (int i = 0; i < kCount; ++i) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            install_handlers();
+            claim_pid_file(path.c_str());
+            write_pid_file(getpid());
+            for (;;) pause();
+        }
+        started.push_back(pid);
+    }
+    int ended_count = 0;
+    while (ended_count < kCount - 1 && now_ms() - t0 < 5000) {
+        for (pid_t& pid : started) {
+            int status = 0;
+            if (pid > 0 && waitpid(pid, &status, WNOHANG) == pid) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                pid = 0;
+                ++ended_count;
+            }
+        }
+        usleep(10 * 1000);
+    }
+    EXPECT_EQ(ended_count, kCount - 1);
+    EXPECT_LT(now_ms() - t0, 1000);
+    usleep(300 * 1000);
+    pid_t stayed = 0;
+    for (pid_t pid : started)
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) stayed = pid;
+    ASSERT_GT(stayed, 0);
+    EXPECT_EQ(slurp(path), std::to_string(stayed) + "\n");
+}
+
 TEST_F(Claimers, SigtermKeepsAFileThatIsNotTheDaemonsOwn) {
     struct Row {
         const char* what;
