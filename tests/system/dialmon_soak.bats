@@ -19,7 +19,7 @@ count_of() { inapp ps -eo stat=,args= | grep -v '^Z' | grep -c -- "$1" || true; 
 none_running() { [ "$(count_of '[/]sbin/pppd')" = 0 ] && [ "$(count_of '[/]sbin/dnsrelay')" = 0 ]; }
 fds() { inapp sh -c "ls /proc/$(daemon_pid)/fd | wc -l"; }
 
-@test "200 random commands: one daemon throughout, and after stop nothing runs" {
+@test "150 random commands: one daemon throughout, and after stop nothing runs" {
     dial_settings YES 1 2 0 0 0
     line entry1 "up 0.5" entry2 "fail 0.2" default "fail"
     start_dialmon
@@ -42,9 +42,11 @@ fds() { inapp sh -c "ls /proc/$(daemon_pid)/fd | wc -l"; }
             done
             return 1
         }
-        for i in $(seq 200); do
+        for i in $(seq 150); do
             w=${words[RANDOM % ${#words[@]}]}
             dialctl $w
+            # Now and then a pause, in which a dial gets as far as its link.
+            [ $((RANDOM % 8)) != 0 ] || sleep 1.5
             settled '"$pid"' || { echo "after command $i ($w):"; ps -eo pid,ppid,stat,args; exit 1; }
         done'
     [ "$status" -eq 0 ] || { echo "$output"; false; }
@@ -53,9 +55,10 @@ fds() { inapp sh -c "ls /proc/$(daemon_pid)/fd | wc -l"; }
     wait_for 8 none_running
     wait_for 8 grep -q 'prog_status="0"' "$APP/etc/ppp/ppp.stat"
     local lines
-    lines=$(wc -l < "$APP/sim/log/pppd.log")
+    lines=$(cat "$APP/sim/log/pppd.log" | wc -l)
+    [ "$lines" -gt 0 ]
     sleep 2
-    [ "$(wc -l < "$APP/sim/log/pppd.log")" = "$lines" ]
+    [ "$(cat "$APP/sim/log/pppd.log" | wc -l)" = "$lines" ]
     [ "$(cat "$APP/etc/ppp/ppp.cmd")" = stop ]
     [ "$(daemon_pid)" = "$pid" ]
     [ "$(zombies)" = 0 ]

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <string>
 #include <sys/wait.h>
@@ -53,11 +54,13 @@ TEST_F(CommandFileTest, OneHolderAtATime) {
         EXPECT_TRUE(attempt.busy());
         EXPECT_FALSE(attempt.open());
     }
+    auto t0 = std::chrono::steady_clock::now();
     CommandFile file(CommandFile::wait, path);
     EXPECT_FALSE(file.busy());
+    // The wait lasted until the holder let go (it held the file 300 ms).
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(200));
     int status = -1;
-    // The holder has ended by the time the wait is over.
-    EXPECT_EQ(waitpid(holder, &status, WNOHANG), holder);
+    EXPECT_EQ(waitpid(holder, &status, 0), holder);
     EXPECT_EQ(status, 0);
     char line[256];
     ASSERT_EQ(file.read(line), 0);
