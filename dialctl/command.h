@@ -1,9 +1,7 @@
-// The command file that dialctl writes and dialmon reads, and the pid file
-// through which dialctl finds the daemon.
+// The command codes of dialctl and how it finds the daemon. The command
+// file, the pid file and the words are shared with dialmon (dialfiles.h).
 #pragma once
-
-constexpr const char* kCommandPath = "/etc/ppp/ppp.cmd";
-constexpr const char* kDaemonPidPath = "/var/run/dialmon.pid";
+#include "dialfiles.h"
 
 // The numeric form of a command word.
 enum CommandCode : int {
@@ -23,13 +21,6 @@ const char* command_word(int code);
 // back: it gives 0, like an empty line).
 int command_code(const char* line);
 
-// The code of the command file's first line, or -1 when it does not open.
-int read_command(const char* path = kCommandPath);
-
-// Empties the command file and writes the word of `code` (nothing for a
-// code outside 1..9), without a newline. Returns -1 when it does not open.
-int write_command(int code, const char* path = kCommandPath);
-
 // The pid of the running dialmon; 0 when the pid file names no live dialmon,
 // -1 when the pid file does not open.
-int find_daemon(const char* pid_path = kDaemonPidPath);
+int find_daemon(const char* pid_path = kDialmonPidPath);

@@ -42,11 +42,19 @@ int signal_daemon() {
 }
 
 // Writes and signals unless the command file already holds the command
-// (or, for start, a restart that implies it).
-void command(int code, int same, int also_same = -1) {
-    int current = read_command();
-    if (current == same || current == also_same) return;
-    write_command(code);
+// (or, for start, a restart that implies it). The file stays locked from
+// the read until the signal has gone, so that the daemon never writes over
+// the word before it has been woken for it.
+void command(int code, int same = -1, int also_same = -1) {
+    CommandFile file(CommandFile::wait);
+    char line[256];
+    int current = file.read(line) == 0 ? command_code(line) : -1;
+    if (current > CMD_NONE && (current == same || current == also_same)) return;
+    file.write(command_word(code));
+    // The daemon named now: one that took over meanwhile reads the file
+    // only once this lock is let go.
+    int now = find_daemon();
+    if (now > 0) daemon_pid = now;
     signal_daemon();
 }
 
@@ -59,10 +67,7 @@ int main(int argc, char** argv) {
 
     if (std::strcmp(word, "exit") == 0) {
         daemon_pid = find_daemon();
-        if (daemon_pid > 0) {
-            write_command(CMD_EXIT);
-            signal_daemon();
-        }
+        if (daemon_pid > 0) command(CMD_EXIT);
         return 0;
     }
 

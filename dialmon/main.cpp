@@ -1,5 +1,5 @@
 // dialmon: the resident dial-up link daemon. It starts idle and acts on the
 // commands that dialctl leaves in /etc/ppp/ppp.cmd with SIGUSR1.
-#include "loops.h"
+#include "flow.h"
 
 int main() { run_daemon(); }

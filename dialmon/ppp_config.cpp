@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "owned.h"
 #include "program.h"
+#include "store.h"
 
 namespace {
 
@@ -34,13 +34,19 @@ AuthRow auth_row(int auth) {
     return {auth, false, false};
 }
 
-// Secrets are for the PPP daemon alone: a new file is readable by its owner only.
-File open_secrets(const char* path) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return File();
-    FILE* f = fdopen(fd, "w");
-    if (!f) close(fd);
-    return File(f);
+// Secrets are for the PPP daemon alone: a new file is readable by its owner
+// only (a replacement keeps the mode of the file it replaces).
+void create_secrets(const char* path) {
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) close(fd);
+}
+
+// Replaces one file (the PPP daemon's files are written before every
+// attempt: no sync); -1 after "can't open <path>".
+int replace(const char* path, Fill fill) {
+    if (replace_file(path, fill, Sync::none) == 0) return 0;
+    report_cant_open(path);
+    return -1;
 }
 
 }  // namespace
@@ -107,29 +113,32 @@ int write_ppp_config(const DialConfig& cfg, int n, int demand, DnsServers& dns,
     const DialEntry* e = entry_of(cfg, n);
     if (!e) return -1;
 
-    File options(files.options, "we");
-    if (!options) {
-        report_cant_open(files.options);
-        return -1;
-    }
-    write_options(options.get(), cfg, n, demand, dns);
-    options.close();
+    DnsServers written = dns;
+    auto options = [&](std::FILE* f) {
+        write_options(f, cfg, n, demand, written);
+        return 0;
+    };
+    if (replace(files.options, options) != 0) return -1;
+    dns = written;
 
-    // Both secrets files are emptied on every call; one that does not open
-    // is skipped.
-    File chap = open_secrets(files.chap_secrets);
-    File pap = open_secrets(files.pap_secrets);
-    AuthRow row = auth_row(e->auth);
-    if (row.chap && chap) write_secret(chap.get(), *e, n);
-    if (row.pap && pap) write_secret(pap.get(), *e, n);
-    chap.close();
-    pap.close();
+    // Both secrets files are emptied on every call.
+    const AuthRow row = auth_row(e->auth);
+    auto chap = [&](std::FILE* f) {
+        if (row.chap) write_secret(f, *e, n);
+        return 0;
+    };
+    auto pap = [&](std::FILE* f) {
+        if (row.pap) write_secret(f, *e, n);
+        return 0;
+    };
+    create_secrets(files.chap_secrets);
+    if (replace(files.chap_secrets, chap) != 0) return -1;
+    create_secrets(files.pap_secrets);
+    if (replace(files.pap_secrets, pap) != 0) return -1;
 
-    File timer(files.timer_conf, "we");
-    if (!timer) {
-        report_cant_open(files.timer_conf);
-        return -1;
-    }
-    write_timer_conf(timer.get(), cfg, *e);
-    return 0;
+    auto timer = [&](std::FILE* f) {
+        write_timer_conf(f, cfg, *e);
+        return 0;
+    };
+    return replace(files.timer_conf, timer);
 }

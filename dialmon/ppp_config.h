@@ -24,9 +24,11 @@ void write_options(std::FILE* f, const DialConfig& cfg, int n, int demand, DnsSe
 void write_secret(std::FILE* f, const DialEntry& e, int n);
 void write_timer_conf(std::FILE* f, const DialConfig& cfg, const DialEntry& e);
 
-// Rewrites the four files for entry n (1..5); demand non-zero makes the PPP
-// daemon dial on demand. Returns 0, or -1 when the options or the timer file
-// cannot be opened ("can't open <path>"), or for an entry outside 1..5 (then
-// nothing is written).
+// Replaces the four files for entry n (1..5), in this order, each whole
+// (a reader sees the old file or the new one; the secrets are created with
+// mode 0600); demand non-zero makes the PPP daemon dial on demand. Returns
+// 0, or -1 after "can't open <path>" at the first file that cannot be
+// replaced (the later ones are not written; dns changes only with the
+// options file), or for an entry outside 1..5 (then nothing is written).
 int write_ppp_config(const DialConfig& cfg, int n, int demand, DnsServers& dns,
                      const PppFiles& files = PppFiles{});

@@ -16,23 +16,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "number.h"
-#include "owned.h"
-
 namespace {
 
 constexpr int kHandled[] = {SIGUSR1, SIGTERM, SIGCHLD};
 
 volatile sig_atomic_t command_pending = 0;
-int wake_fd[2] = {-1, -1};  // a byte for every signal, so that poll wakes
+int wake_fd[2] = {-1, -1};  // a byte for every signal, so that the wait wakes
 
 // The claimed pid file: what the SIGTERM handler may remove.
-const char* own_path = kPidPath;
+const char* own_path = kDialmonPidPath;
 volatile sig_atomic_t own_fd = -1;
 volatile sig_atomic_t own_pid = 0;
-
-// Children started by spawn and not yet reaped.
-pid_t children[8];
+bool record_locks = true;
 
 void wake() {
     int saved = errno;
@@ -54,16 +49,21 @@ bool same_file(int fd, const char* path) {
     return fstat(fd, &a) == 0 && stat(path, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// The pid a descriptor's file holds (0 for none). Safe in a handler.
+long long pid_in(int fd) {
+    char text[16];
+    ssize_t n = pread(fd, text, sizeof text, 0);
+    long long pid = 0;
+    for (ssize_t i = 0; i < n && text[i] >= '0' && text[i] <= '9'; ++i) pid = pid * 10 + (text[i] - '0');
+    return pid;
+}
+
 // Only the daemon itself removes its pid file, and only while the file at
 // the path is still the one it claimed and names it. Safe in a handler.
 void remove_own_pid_file() {
     int fd = own_fd;
     if (fd < 0 || getpid() != own_pid || !same_file(fd, own_path)) return;
-    char text[16];
-    ssize_t n = pread(fd, text, sizeof text, 0);
-    long long pid = 0;
-    for (ssize_t i = 0; i < n && text[i] >= '0' && text[i] <= '9'; ++i) pid = pid * 10 + (text[i] - '0');
-    if (n > 0 && pid == own_pid) unlink(own_path);
+    if (pid_in(fd) == own_pid) unlink(own_path);
 }
 
 void on_sigterm(int) {
@@ -79,41 +79,68 @@ void install(int sig, void (*handler)(int), int flags) {
     sigaction(sig, &sa, nullptr);
 }
 
-void remember(pid_t pid) {
-    for (pid_t& slot : children)
-        if (slot == 0) {
-            slot = pid;
-            return;
-        }
-}
-
-void reap() {
-    for (;;) {
-        pid_t pid = waitpid(-1, nullptr, WNOHANG);
-        if (pid <= 0) return;
-        for (pid_t& slot : children)
-            if (slot == pid) slot = 0;
-    }
-}
-
 void drain_wake_pipe() {
     char buf[64];
     while (read(wake_fd[0], buf, sizeof buf) > 0) {
     }
 }
 
-struct flock whole_file(short type) {
+// The pid file's locks: byte 0 is held by the running daemon, byte 1 by
+// the one instance that is claiming the file from it.
+constexpr off_t kHolder = 0;
+constexpr off_t kClaimant = 1;
+
+struct flock byte_lock(short type, off_t at) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
+    lock.l_start = at;
+    lock.l_len = 1;
     return lock;
 }
 
-int keep_pid_file(int fd, const char* path) {
-    own_path = path;
-    own_pid = getpid();
+// 0 when taken; else -1 with errno (EACCES/EAGAIN: held by another).
+int take(int fd, off_t at) {
+    struct flock lock = byte_lock(F_WRLCK, at);
+    return fcntl(fd, F_SETLK, &lock);
+}
+
+void let_go(int fd, off_t at) {
+    struct flock lock = byte_lock(F_UNLCK, at);
+    fcntl(fd, F_SETLK, &lock);
+}
+
+// Who holds the byte (0: nobody, or someone outside this pid namespace).
+pid_t holder_of(int fd, off_t at) {
+    struct flock lock = byte_lock(F_WRLCK, at);
+    if (fcntl(fd, F_GETLK, &lock) != 0 || lock.l_type == F_UNLCK) return 0;
+    return lock.l_pid;
+}
+
+bool held_by_another(int rc) { return rc != 0 && (errno == EACCES || errno == EAGAIN); }
+
+// Another live dialmon named by the file at fd.
+bool names_other_daemon(int fd) {
+    long long pid = pid_in(fd);
+    return pid > 0 && pid <= INT_MAX && pid != own_pid && names_dialmon(static_cast<int>(pid));
+}
+
+Claim keep(int fd, bool took_over) {
     own_fd = fd;
-    return 0;
+    return took_over ? Claim::took_over : Claim::fresh;
+}
+
+// The takeover where there are no record locks: as the daemon always did it.
+Claim claim_without_locks(int fd) {
+    record_locks = false;
+    bool took_over = false;
+    int older = read_pid_file(own_path);
+    if (older != own_pid && names_dialmon(older)) {
+        kill(older, SIGTERM);
+        sleep_through(1000);
+        took_over = true;
+    }
+    return keep(fd, took_over);
 }
 
 }  // namespace
@@ -126,7 +153,8 @@ std::int64_t now_ms() {
 
 void open_standard_descriptors() {
     for (int fd = 0; fd <= 2; ++fd) {
-        if (fcntl(fd, F_GETFD) != -1) continue;
+        struct stat st {};
+        if (fstat(fd, &st) == 0 || errno != EBADF) continue;
         int null = open("/dev/null", O_RDWR);
         if (null >= 0 && null != fd) {
             dup2(null, fd);
@@ -139,55 +167,74 @@ void daemonize() {
     pid_t pid = fork();
     if (pid < 0) {
         std::perror("fork()");
-        return;
+    } else if (pid > 0) {
+        std::exit(0);
+    } else {
+        if (chdir("/") != 0) {
+            // Staying in the old directory does no harm.
+        }
+        setsid();
     }
-    if (pid > 0) std::exit(0);
-    if (chdir("/") != 0) {
-        // Staying in the old directory does no harm.
-    }
-    setsid();
+    clearenv();
 }
 
 void install_handlers() {
+    own_pid = getpid();
     if (pipe2(wake_fd, O_CLOEXEC | O_NONBLOCK) != 0) std::perror("pipe");
     // The daemon reaps its children itself; SIGCHLD may come in ignored.
     install(SIGCHLD, on_sigchld, SA_NOCLDSTOP | SA_RESTART);
     install(SIGUSR1, on_sigusr1, SA_RESTART);
     install(SIGTERM, on_sigterm, 0);
+    signal(SIGPIPE, SIG_IGN);
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (int sig : kHandled) sigaddset(&handled, sig);
+    sigprocmask(SIG_UNBLOCK, &handled, nullptr);
 }
 
-int read_pid_file(const char* path) {
-    File f(path, "re");
-    if (!f) return 0;
-    char text[32] = {};
-    int pid = 0;
-    if (std::fread(text, 1, sizeof text - 1, f.get()) == 0 || !scan_int(text, &pid)) pid = 0;
-    return pid < 0 ? 0 : pid;
-}
-
-// A record lock rather than the pid alone: it names its holder, goes with
-// the holder's end, and two instances can never both hold it. (Closing any
-// descriptor of the file would drop it, so the daemon never opens the file
-// again.)
-int claim_pid_file(const char* path) {
+Claim claim_pid_file(const char* path) {
+    own_path = path;
+    own_pid = getpid();
+    bool took_over = false;
     for (;;) {
         int fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0) return -1;
-        struct flock lock = whole_file(F_WRLCK);
-        if (fcntl(fd, F_SETLK, &lock) == 0) {
-            if (same_file(fd, path)) return keep_pid_file(fd, path);
-            close(fd);  // the older instance removed the file meanwhile
-            continue;
+        if (fd < 0) return Claim::failed;
+        int rc = take(fd, kHolder);
+        if (rc == 0) {
+            if (!same_file(fd, path)) {  // removed meanwhile: look again
+                close(fd);
+                continue;
+            }
+            // A daemon that ran on a removed file, or a claimant: told to
+            // end by the file's own checks.
+            return keep(fd, took_over || names_other_daemon(fd));
         }
-        // A file system without record locks: the file is simply taken.
-        if (errno != EACCES && errno != EAGAIN) return keep_pid_file(fd, path);
-        lock = whole_file(F_WRLCK);
-        pid_t older = fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK ? lock.l_pid : 0;
+        if (!held_by_another(rc)) return claim_without_locks(fd);
+
+        // Claim the file: an older claimant steps aside for this one.
+        const pid_t holder = holder_of(fd, kHolder);
+        while (held_by_another(take(fd, kClaimant))) {
+            pid_t older = holder_of(fd, kClaimant);
+            if (older > 0) kill(older, SIGTERM);
+            sleep_through(20);
+        }
+        // Named from now on: dialctl reaches this daemon, and the holder's
+        // end leaves the file alone.
+        own_fd = fd;
+        write_pid_file(own_pid);
+        own_fd = -1;
+        if (holder > 0) kill(holder, SIGTERM);
+        took_over = true;
+        for (;;) {
+            sleep_through(20);
+            rc = take(fd, kHolder);
+            if (rc == 0) break;
+            pid_t now = holder_of(fd, kHolder);
+            if (now > 0 && now != holder) _exit(0);  // a younger one holds it: step aside
+        }
+        let_go(fd, kClaimant);
+        if (same_file(fd, path)) return keep(fd, true);
         close(fd);
-        if (older > 0) kill(older, SIGTERM);
-        // Without a holder it was let go of meanwhile (or is held from
-        // outside this pid namespace): look again soon.
-        sleep_through(older > 0 ? 1000 : 100);
     }
 }
 
@@ -198,6 +245,32 @@ int write_pid_file(int pid) {
     int n = std::snprintf(text, sizeof text, "%d\n", pid);
     if (ftruncate(fd, 0) != 0 || pwrite(fd, text, n, 0) != n) return -1;
     return 0;
+}
+
+// (The claimed file is only ever read through its one descriptor: closing
+// any other descriptor of it would let go of its lock.)
+bool keep_pid_file() {
+    int fd = own_fd;
+    if (fd < 0) return true;
+    if (same_file(fd, own_path)) {
+        if (pid_in(fd) == own_pid) return true;
+        if (names_other_daemon(fd)) return false;
+        write_pid_file(own_pid);  // written over by someone else
+        return true;
+    }
+    // Removed, or replaced by another file.
+    int named = read_pid_file(own_path);
+    if (named != own_pid && names_dialmon(named)) return false;
+    int fresh = open(own_path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fresh < 0) return true;  // tried again a second later
+    if (record_locks && take(fresh, kHolder) != 0) {
+        close(fresh);
+        return false;  // another daemon holds the new file
+    }
+    own_fd = fresh;
+    close(fd);
+    write_pid_file(own_pid);
+    return true;
 }
 
 void end_daemon() {
@@ -214,42 +287,36 @@ pid_t spawn(char* const argv[], bool own_group) {
     pid_t pid = fork();
     if (pid == 0) {
         if (own_group) setpgid(0, 0);
+        // The daemon's handlers must not run here: they go before the
+        // signals are let in.
         for (int sig : kHandled) signal(sig, SIG_DFL);
-        sigprocmask(SIG_SETMASK, &before, nullptr);
-        execvp(argv[0], argv);
+        signal(SIGPIPE, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        char* env[] = {const_cast<char*>(kChildPath), nullptr};
+        execve(argv[0], argv, env);
         _exit(255);
     }
-    if (pid > 0) {
-        if (own_group) setpgid(pid, pid);
-        remember(pid);
-    }
+    if (pid > 0 && own_group) setpgid(pid, pid);
     sigprocmask(SIG_SETMASK, &before, nullptr);
     return pid;
 }
 
-bool running(pid_t child) {
-    if (child <= 0) return false;
-    for (pid_t slot : children)
-        if (slot == child) return true;
-    return false;
+pid_t reap_one() {
+    pid_t pid = waitpid(-1, nullptr, WNOHANG);
+    return pid > 0 ? pid : 0;
 }
 
-bool wait_for(std::int64_t ms, pid_t child) {
-    const std::int64_t end = ms < 0 ? -1 : now_ms() + ms;
-    for (;;) {
-        if (command_pending) return true;
-        reap();
-        if (child != 0 && !running(child)) return false;
-        int timeout = -1;
-        if (end >= 0) {
-            std::int64_t left = end - now_ms();
-            if (left <= 0) return false;
-            timeout = left > INT_MAX ? INT_MAX : static_cast<int>(left);
-        }
-        if (wake_fd[0] < 0 && (timeout < 0 || timeout > 100)) timeout = 100;  // no pipe: look often
-        pollfd pfd{wake_fd[0], POLLIN, 0};
-        if (poll(&pfd, 1, timeout) > 0) drain_wake_pipe();
+void wait_until(std::int64_t deadline) {
+    int timeout = -1;
+    if (deadline >= 0) {
+        std::int64_t left = deadline - now_ms();
+        timeout = left <= 0 ? 0 : left > INT_MAX ? INT_MAX : static_cast<int>(left);
     }
+    if (wake_fd[0] < 0 && (timeout < 0 || timeout > 100)) timeout = 100;  // no pipe: look often
+    pollfd pfd{wake_fd[0], POLLIN, 0};
+    if (poll(&pfd, 1, timeout) > 0) drain_wake_pipe();
 }
 
 void sleep_through(std::int64_t ms) {
@@ -264,23 +331,6 @@ bool command_signalled() {
     return true;
 }
 
-void stop_relay_and_timer(pid_t relay_child) {
-    int pid = read_pid_file(kRelayPidPath);
-    if (pid > 0) kill(pid, SIGTERM);
-    if (running(relay_child) && relay_child != pid) kill(relay_child, SIGTERM);
-    pid = read_pid_file(kTimerPidPath);
-    if (pid > 0) kill(pid, SIGTERM);
-}
+bool command_waiting() { return command_pending != 0; }
 
-bool stop_ppp_daemons(bool announce) {
-    for (int unit = 0; unit < kPppUnits; ++unit) {
-        char path[32];
-        std::snprintf(path, sizeof path, kPppPidFormat, unit);
-        int pid = read_pid_file(path);
-        if (pid <= 0) continue;
-        kill(pid, SIGTERM);
-        if (announce) std::printf("kill %d\n", pid);
-        if (wait_for(5000)) return false;
-    }
-    return true;
-}
+void expect_command() { command_pending = 1; }

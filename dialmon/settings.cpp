@@ -90,10 +90,12 @@ bool scan_address(const char* value, std::uint8_t (&out)[4]) {
 void apply_conf(DialSettings& s, const char* key, const char* value) {
     for (const ConfKey& k : kConfKeys) {
         if (std::strcmp(key, k.key) != 0) continue;
-        if (k.number)
+        if (k.number) {
             s.*k.number = to_int(value);
-        else if (fits_quoting(value, Quoting::dialer_escaped))
-            copy_escaped(s.*k.modem, value);
+        } else if (!fits_quoting(value, Quoting::dialer_escaped) || copy_escaped(s.*k.modem, value) != 0) {
+            (s.*k.modem)[0] = '\0';
+            s.modem_refused = 1;
+        }
         return;
     }
 }
@@ -109,7 +111,12 @@ void apply_entry(DialEntry& e, const char* key, const char* value) {
         if (std::strcmp(key, k.key) != 0) continue;
         switch (k.kind) {
         case Kind::Text:
-            if (fits_quoting(value, k.quoting)) std::snprintf(e.*k.text, kTextSize, "%s", value);
+            if (fits_quoting(value, k.quoting)) {
+                std::snprintf(e.*k.text, kTextSize, "%s", value);
+            } else {
+                (e.*k.text)[0] = '\0';
+                e.refused = 1;
+            }
             break;
         case Kind::Number:
             e.*k.number = to_int(value);
@@ -157,6 +164,11 @@ const DialEntry* entry_of(const DialConfig& cfg, int n) {
     return valid_entry(n) ? &cfg.entries[n - 1] : nullptr;
 }
 
+bool dialable(const DialConfig& cfg, int n) {
+    const DialEntry* e = entry_of(cfg, n);
+    return e && e->phone[0] != '\0' && !e->refused && !cfg.settings.modem_refused;
+}
+
 int copy_escaped(char (&dst)[kModemSize], const char* src) {
     std::size_t len = std::strlen(src);
     if (len >= kTextSize) return -1;
@@ -185,7 +197,8 @@ int apply_setting(DialConfig& cfg, const char* key, const char* value, int n) {
 namespace {
 
 // The DNS flags say whether the last read of dial file n found the
-// addresses; a read starts without them.
+// addresses, the refusal flags whether it (or ppp.conf, n = 0) refused a
+// value; a read starts without them.
 void forget_addresses(DialConfig& cfg, int n) {
     if (DialEntry* e = entry_of(cfg, n)) {
         e->pridns_set = 0;
@@ -193,12 +206,18 @@ void forget_addresses(DialConfig& cfg, int n) {
     }
 }
 
+void start_reading(DialConfig& cfg, int n) {
+    forget_addresses(cfg, n);
+    if (DialEntry* e = entry_of(cfg, n)) e->refused = 0;
+    if (n == 0) cfg.settings.modem_refused = 0;
+}
+
 }  // namespace
 
 int read_settings_file(DialConfig& cfg, std::FILE* f, int n) {
     // The lines go into a copy, which counts only once the whole file is read.
     DialConfig next = cfg;
-    forget_addresses(next, n);
+    start_reading(next, n);
     for_each_setting(f, [&next, n](const char* key, const char* value) {
         if (n == kSettingsFile)
             apply_apinfo(next.settings, key, value);

@@ -31,6 +31,9 @@ struct DialSettings {
     std::int32_t dial3;
     std::int32_t dial4;
     std::int32_t dial5;
+    // The last read of ppp.conf refused a modem string (the field is then
+    // empty): no entry is dialed until the file is sound again.
+    std::int32_t modem_refused;
 };
 
 struct DialEntry {
@@ -48,6 +51,9 @@ struct DialEntry {
     std::int32_t idle;
     std::int32_t telehodai;
     std::int32_t teleho_idle;
+    // The last read of the entry's dial file refused a text (the field is
+    // then empty): the entry is not dialed until the file is sound again.
+    std::int32_t refused;
 };
 
 // Everything read_settings fills; all zero at start.
@@ -64,9 +70,14 @@ constexpr std::int32_t DialSettings::*kTryOrder[kSlots] = {
 
 constexpr bool valid_entry(int n) { return n >= 1 && n <= kEntries; }
 
+// Entry n can be dialed: it has a phone number, and neither its dial file
+// nor ppp.conf had a value refused at their last read.
+
 // The entry numbered n (1..5), or nullptr for any other number.
 DialEntry* entry_of(DialConfig& cfg, int n);
 const DialEntry* entry_of(const DialConfig& cfg, int n);
+
+bool dialable(const DialConfig& cfg, int n);
 
 // Where a dial setting's text is written in the PPP daemon's files, and so
 // what would end its quoting there. The PPP daemon reads a backslash inside
@@ -83,7 +94,9 @@ enum class Quoting {
 };
 
 // True when the text can be written where `q` says without ending its
-// quoting. A text that cannot is refused when read: the previous value stays.
+// quoting. A text that cannot is refused when read: the field is emptied
+// (never left at an older value) and its entry, or for a modem string every
+// entry, is not dialed until a read finds the file sound.
 bool fits_quoting(const char* text, Quoting q);
 
 // Copies a modem string doubling every backslash twice (one becomes four).

@@ -6,4 +6,5 @@ appliance_fuzz_target(fuzz_dial_settings 5
           ${CMAKE_SOURCE_DIR}/dialmon/settings.cpp
           ${CMAKE_SOURCE_DIR}/dialmon/ppp_config.cpp
           ${CMAKE_SOURCE_DIR}/common/keyline.cpp
+          ${CMAKE_SOURCE_DIR}/common/store.cpp
   INCLUDES ${CMAKE_SOURCE_DIR}/dialmon ${CMAKE_SOURCE_DIR}/common)

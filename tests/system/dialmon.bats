@@ -87,12 +87,11 @@ teardown() { end_dialmon_test; }
     send "test 1"
     wait_for 5 in_log pppd.log "dial1: started (unit 0, demand=no)"
     inapp sh -c 'dialmon >>/sim/log/dialmon.out 2>&1'
-    # The first removes its pid file as it ends; the second writes its own
-    # a second after signalling.
-    wait_for 5 sh -c "! test -e '$APP/var/run/dialmon.pid'"
-    wait_for 5 daemon_alive
+    # The second names itself in the pid file before it signals, so the
+    # file is never missing and the first leaves it alone as it ends.
+    wait_for 5 gone "$first"
+    wait_for 5 one_dialmon
     [ "$(daemon_pid)" != "$first" ]
-    gone "$first"
 }
 
 @test "a pid file naming another program: that program is left alone" {

@@ -105,13 +105,14 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
 @test "leftover PPP daemons are stopped first; an entry without phone is not dialed" {
     dial_settings YES 1 0 0 0 0
     sed -i 's/^phone=.*/phone=""/' "$APP/etc/ppp/dial1.conf"
-    # A PPP daemon left running: it removes its pid file as it ends.
+    printf 'com_status="5"\nprog_status="7"\ndial_status="9"\n' > "$APP/etc/ppp/ppp.stat"
+    start_dialmon
+    # A PPP daemon left running (started after the daemon, so no command
+    # stops it): it removes its pid file as it ends.
     inapp sh -c 'sh -c "trap \"rm -f /var/run/ppp3.pid; exit 0\" TERM; echo \$\$ > /var/run/ppp3.pid; sleep 60 & wait" >/dev/null 2>&1 &' 2>/dev/null
     wait_for 3 test -s "$APP/var/run/ppp3.pid"
     local leftover
     leftover=$(cat "$APP/var/run/ppp3.pid")
-    printf 'com_status="5"\nprog_status="7"\ndial_status="9"\n' > "$APP/etc/ppp/ppp.stat"
-    start_dialmon
     send start
     wait_for 4 grep -qx "kill $leftover" "$APP/sim/log/dialmon.out"
     wait_for 2 gone "$leftover"

@@ -12,25 +12,21 @@
 
 namespace {
 
-using CommandFile = ScratchFile;
+using DialctlFiles = ScratchFile;
 
-TEST_F(CommandFile, EveryCodeIsWrittenWithoutNewlineAndReadBack) {
-    const char* words[] = {"", "start", "stop", "test 1", "test 2", "test 3",
+TEST(Words, EveryCodeHasItsWordWhichReadsBackAsItsCode) {
+    const char* words[] = {nullptr, "start", "stop", "test 1", "test 2", "test 3",
                            "test 4", "test 5", "restart", "exit"};
-    for (int code = 0; code <= 9; ++code) {
-        put("previous");
-        EXPECT_EQ(write_command(code, path), 0);
-        EXPECT_EQ(get(), words[code]);
+    for (int code = 0; code <= 10; ++code) {
+        const char* word = command_word(code);
+        EXPECT_STREQ(word, code <= 9 ? words[code] : nullptr) << code;
         // Everything but exit reads back as its own code.
-        EXPECT_EQ(read_command(path), code == CMD_EXIT ? CMD_NONE : code) << words[code];
+        if (word) EXPECT_EQ(command_code(word), code == CMD_EXIT ? CMD_NONE : code) << word;
     }
-    put("previous");
-    EXPECT_EQ(write_command(10, path), 0);
-    EXPECT_EQ(get(), "");
-    EXPECT_EQ(read_command(path), CMD_NONE);  // an empty file holds no word
+    EXPECT_EQ(command_code(""), CMD_NONE);  // an empty file holds no word
 }
 
-TEST_F(CommandFile, LinesAreComparedByTheirBeginning) {
+TEST(Words, LinesAreComparedByTheirBeginning) {
     struct Row {
         const char* line;
         int code;
@@ -42,18 +38,10 @@ TEST_F(CommandFile, LinesAreComparedByTheirBeginning) {
         // Beyond the int range a number is no test number, on any word size.
         {"test 4294967297", CMD_NONE}, {"test -4294967291", CMD_NONE},
     };
-    for (const Row& r : rows) {
-        put(r.line);
-        EXPECT_EQ(read_command(path), r.code) << r.line;
-    }
+    for (const Row& r : rows) EXPECT_EQ(command_code(r.line), r.code) << r.line;
 }
 
-TEST(CommandFileErrors, MissingDirectory) {
-    EXPECT_EQ(read_command("/nonexistent/ppp.cmd"), -1);
-    EXPECT_EQ(write_command(CMD_START, "/nonexistent/ppp.cmd"), -1);
-}
-
-TEST_F(CommandFile, FindDaemonNeedsALiveDialmon) {
+TEST_F(DialctlFiles, FindDaemonNeedsALiveDialmon) {
     EXPECT_EQ(find_daemon("/nonexistent/dialmon.pid"), -1);
     for (const char* text : {"", "0\n", "-3\n", "abc\n"}) {
         put(text);

@@ -129,10 +129,11 @@ TEST_F(ApplySetting, DialFileKeysAndConversions) {
     EXPECT_EQ(e.pridns[3], 0);
 }
 
-TEST_F(ApplySetting, LongModemStringKeepsThePreviousValue) {
+TEST_F(ApplySetting, ModemStringTooLongEscapedIsRefused) {
     apply_setting(cfg, "dial_com", "ATDP", 0);
     apply_setting(cfg, "dial_com", std::string(100, '\\').c_str(), 0);
-    EXPECT_STREQ(cfg.settings.dial_com, "ATDP");
+    EXPECT_STREQ(cfg.settings.dial_com, "");
+    EXPECT_EQ(cfg.settings.modem_refused, 1);
 }
 
 // The text field that a key fills.
@@ -149,7 +150,8 @@ const char* field(const DialConfig& cfg, const char* key, int n) {
 
 TEST_F(ApplySetting, TextsThatWouldEndTheirQuotingAreRefused) {
     // Each row first sets "before", then tries the value: what is stored
-    // afterwards (modem strings escaped).
+    // afterwards (modem strings escaped); nullptr: refused, the field is
+    // emptied (never left at "before") and the refusal recorded.
     struct Row {
         const char* key;
         int n;
@@ -159,25 +161,25 @@ TEST_F(ApplySetting, TextsThatWouldEndTheirQuotingAreRefused) {
         // user and password are written between double quotes.
         {"user", 2, "o'brien\\x", "o'brien\\x"},
         {"user", 2, "ab\\\\", "ab\\\\"},  // the two pair up
-        {"user", 2, "u\"x", "before"},
-        {"user", 2, "\"", "before"},
-        {"user", 2, "ab\\", "before"},          // would escape the closing quote
-        {"user", 2, "ab\\\\\\", "before"},
+        {"user", 2, "u\"x", nullptr},
+        {"user", 2, "\"", nullptr},
+        {"user", 2, "ab\\", nullptr},          // would escape the closing quote
+        {"user", 2, "ab\\\\\\", nullptr},
         {"password", 5, "p'w\\d#$", "p'w\\d#$"},
-        {"password", 5, "pw\" x", "before"},
-        {"password", 5, "pw\\", "before"},
+        {"password", 5, "pw\" x", nullptr},
+        {"password", 5, "pw\\", nullptr},
         // The phone number stands raw in the shell's connect line.
         {"phone", 1, "0121,*70#;-(x)", "0121,*70#;-(x)"},
-        {"phone", 1, "0121'; id > /tmp/x; '", "before"},
-        {"phone", 1, "0121\\", "before"},
-        {"phone", 1, "01\"21", "before"},
+        {"phone", 1, "0121'; id > /tmp/x; '", nullptr},
+        {"phone", 1, "0121\\", nullptr},
+        {"phone", 1, "01\"21", nullptr},
         // Modem strings too, with their backslashes escaped.
         {"init_com", 0, "AT\\N3&F", "AT\\\\\\\\N3&F"},
-        {"init_com", 0, "AT'x", "before"},
-        {"init_com", 0, "AT\"x", "before"},
+        {"init_com", 0, "AT'x", nullptr},
+        {"init_com", 0, "AT\"x", nullptr},
         {"dial_com", 0, "ATDT\\", "ATDT\\\\\\\\"},
-        {"dial_com", 0, "ATDT'; reboot; '", "before"},
-        {"dial_com", 0, "ATDT\"", "before"},
+        {"dial_com", 0, "ATDT'; reboot; '", nullptr},
+        {"dial_com", 0, "ATDT\"", nullptr},
         // The name is written nowhere.
         {"name", 3, "a\"b'c\\", "a\"b'c\\"},
     };
@@ -185,7 +187,9 @@ TEST_F(ApplySetting, TextsThatWouldEndTheirQuotingAreRefused) {
         DialConfig c{};
         apply_setting(c, r.key, "before", r.n);
         EXPECT_EQ(apply_setting(c, r.key, r.value, r.n), 0);
-        EXPECT_STREQ(field(c, r.key, r.n), r.stored) << r.key << "=" << r.value;
+        EXPECT_STREQ(field(c, r.key, r.n), r.stored ? r.stored : "") << r.key << "=" << r.value;
+        int refused = r.n == 0 ? c.settings.modem_refused : c.entries[r.n - 1].refused;
+        EXPECT_EQ(refused, r.stored ? 0 : 1) << r.key << "=" << r.value;
     }
 }
 
@@ -262,6 +266,32 @@ TEST_F(ReadSettings, DnsFlagsAreClearedOnEveryRead) {
     EXPECT_EQ(cfg.entries[1].pridns_set, 0);
     EXPECT_EQ(cfg.entries[1].pridns[3], 1);  // the bytes stay, only the flag goes
     EXPECT_EQ(cfg.entries[1].secdns_set, 1);
+}
+
+// A refused value holds its entry (a modem string every entry) until a read
+// finds the file sound again; an empty phone number holds the entry too.
+TEST_F(ReadSettings, RefusedValuesHoldDialingUntilTheFileIsSound) {
+    for (int n = 1; n <= 5; ++n) put(dial(n), "phone=\"012" + std::to_string(n) + "\"\n");
+    put(dial(5), "phone=\"\"\n");
+    put(ppp_conf, "init_com=\"ATZ\"\n");
+    auto dialable_entries = [&] {
+        std::string s;
+        for (int n = 0; n <= 6; ++n) s += dialable(cfg, n) ? '1' : '0';
+        return s;
+    };
+    read();
+    EXPECT_EQ(dialable_entries(), "0111100");
+    put(dial(2), "phone=\"0399'9999\"\n");
+    read();
+    EXPECT_EQ(dialable_entries(), "0101100");
+    EXPECT_STREQ(cfg.entries[1].phone, "");  // not the previous number
+    put(ppp_conf, "init_com=\"ATZ'; reboot; '\"\n");
+    read();
+    EXPECT_EQ(dialable_entries(), "0000000");
+    put(ppp_conf, "init_com=\"ATZ\"\n");
+    put(dial(2), "phone=\"0399\"\n");
+    read();
+    EXPECT_EQ(dialable_entries(), "0111100");
 }
 
 TEST_F(ReadSettings, AFileThatCannotBeOpenedOrReadStopsTheRead) {
