@@ -18,6 +18,7 @@ import base64
 import fcntl
 import json
 import os
+import signal
 import subprocess
 import sys
 import tempfile
@@ -50,7 +51,7 @@ class Chromium:
              "--window-size=900,1000", "--remote-debugging-pipe",
              "--user-data-dir=" + self.profile.name, "about:blank"],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            close_fds=False, preexec_fn=pipes)
+            close_fds=False, preexec_fn=pipes, start_new_session=True)
         os.close(to_browser)
         os.close(from_browser)
         self.buffer = b""
@@ -88,8 +89,16 @@ class Chromium:
         return result.get("result", {}).get("value")
 
     def close(self):
-        self.proc.kill()
+        # The browser's helpers write into the profile until they are gone:
+        # end the whole group, then remove the profile once they have.
+        os.killpg(self.proc.pid, signal.SIGKILL)
         self.proc.wait()
+        for _ in range(50):
+            try:
+                self.profile.cleanup()
+                return
+            except OSError:
+                time.sleep(0.1)
         self.profile.cleanup()
 
 
