@@ -48,10 +48,22 @@ stop_dialmon() {
     local pid
     for pid in $(inapp ps -C dialmon -o pid= 2>/dev/null); do inapp kill -TERM "$pid" 2>/dev/null || true; done
     wait_for 5 no_dialmon
-    # Whatever it left running (relay, timer, PPP daemon) goes too.
+    # Whatever it left running (relay, timer, PPP daemon) goes too, and is
+    # gone before the next case clears the logs: a PPP daemon still ending
+    # would write its "terminated" line into them. One that ignores the
+    # signal is killed.
     inapp sh -c 'for f in /var/run/*.pid; do [ -e "$f" ] && kill $(cat "$f"); done; true' 2>/dev/null || true
+    wait_for 5 no_link_helpers || inapp kill -KILL $(link_helpers) 2>/dev/null || true
+    wait_for 2 no_link_helpers
     rm -f "$APP"/var/run/*.pid
 }
+
+# The pids of the stand-ins dialmon starts: PPP daemon, relay, timer.
+link_helpers() {
+    inapp ps -eo pid=,args= 2>/dev/null |
+        awk '$2 ~ /^\/sbin\/(pppd|dnsrelay|chargetimer)$/ || $3 ~ /^\/sbin\/(pppd|dnsrelay|chargetimer)$/ { print $1 }'
+}
+no_link_helpers() { [ -z "$(link_helpers)" ]; }
 
 # The end of every dialmon test: what the appliance looked like when the
 # test failed, then no call held and no daemon left for the next one.
