@@ -45,7 +45,7 @@ int signal_daemon() {
 // (or, for start, a restart that implies it). The file stays locked from
 // the read until the signal has gone, so that the daemon never writes over
 // the word before it has been woken for it.
-void command(int code, int same = -1, int also_same = -1) {
+void send_command(int code, int same = -1, int also_same = -1) {
     CommandFile file(CommandFile::wait);
     char line[256];
     int current = file.read(line) == 0 ? command_code(line) : -1;
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
 
     if (std::strcmp(word, "exit") == 0) {
         daemon_pid = find_daemon();
-        if (daemon_pid > 0) command(CMD_EXIT);
+        if (daemon_pid > 0) send_command(CMD_EXIT);
         return 0;
     }
 
@@ -79,16 +79,16 @@ int main(int argc, char** argv) {
     }
 
     if (std::strcmp(word, "start") == 0) {
-        command(CMD_START, CMD_START, CMD_RESTART);
+        send_command(CMD_START, CMD_START, CMD_RESTART);
     } else if (std::strcmp(word, "stop") == 0) {
-        command(CMD_STOP, CMD_STOP);
+        send_command(CMD_STOP, CMD_STOP);
     } else if (std::strcmp(word, "test") == 0) {
         if (argc < 3) return usage();
         int n = to_int(argv[2]);
         if (n < 1 || n > 5) return 0;
-        command(n + 2, n + 2);
+        send_command(CMD_TEST1 + n - 1, CMD_TEST1 + n - 1);
     } else if (std::strcmp(word, "restart") == 0) {
-        command(CMD_RESTART, CMD_RESTART);
+        send_command(CMD_RESTART, CMD_RESTART);
     }
     return 0;
 }

@@ -219,7 +219,7 @@ int read_settings_file(DialConfig& cfg, std::FILE* f, int n) {
     DialConfig next = cfg;
     start_reading(next, n);
     for_each_setting(f, [&next, n](const char* key, const char* value) {
-        if (n == kSettingsFile)
+        if (n == kApinfoFile)
             apply_apinfo(next.settings, key, value);
         else
             apply_setting(next, key, value, n);
@@ -248,7 +248,7 @@ int read_file(DialConfig& cfg, const char* path, int n) {
 }  // namespace
 
 int read_settings(DialConfig& cfg, const SettingsFiles& files) {
-    if (read_file(cfg, files.apinfo, kSettingsFile) != 0) return -1;
+    if (read_file(cfg, files.apinfo, kApinfoFile) != 0) return -1;
     if (read_file(cfg, files.ppp_conf, 0) != 0) return -1;
     for (int n = 1; n <= kEntries; ++n) {
         char path[256];

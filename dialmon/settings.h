@@ -108,11 +108,11 @@ int copy_escaped(char (&dst)[kModemSize], const char* src);
 // and other entry numbers do nothing. Returns 0.
 int apply_setting(DialConfig& cfg, const char* key, const char* value, int n);
 
-// Applies every line of one open file: the settings file (n =
-// kSettingsFile), ppp.conf (n = 0) or dial file n (1..5, whose DNS flags are
+// Applies every line of one open file, which n names: /etc/apinfo (n =
+// kApinfoFile), ppp.conf (n = 0) or dial file n (1..5, whose DNS flags are
 // cleared first). Returns 0, or -1 after a read error: then nothing in cfg
 // has changed.
-constexpr int kSettingsFile = -1;
+constexpr int kApinfoFile = -1;
 int read_settings_file(DialConfig& cfg, std::FILE* f, int n);
 
 struct SettingsFiles {
@@ -121,7 +121,7 @@ struct SettingsFiles {
     const char* dial_format = "/etc/ppp/dial%d.conf";  // with the entry number
 };
 
-// Reads the settings file, ppp.conf and the five dial files in that order.
+// Reads /etc/apinfo, ppp.conf and the five dial files in that order.
 // Returns 0, or -1 after "can't open <path>" at the first file that does not
 // open or "can't read <path>" at the first that fails while being read (the
 // later files are not read; values read so far stay).

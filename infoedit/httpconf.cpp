@@ -19,8 +19,8 @@ int fill_httpd_conf(std::FILE* templ, std::FILE* out, const char* ip) {
 
 int make_httpd_conf(const char* ip) {
     File templ(kTemplatePath, "r");
-    if (!templ) return cant_open(kTemplatePath);
+    if (!templ) return report_cant_open_quoted(kTemplatePath);
     if (replace_file(kHttpdConfPath, [&](std::FILE* out) { return fill_httpd_conf(templ.get(), out, ip); }) != 0)
-        return cant_open(std::ferror(templ.get()) ? kTemplatePath : kHttpdConfPath);
+        return report_cant_open_quoted(std::ferror(templ.get()) ? kTemplatePath : kHttpdConfPath);
     return 0;
 }

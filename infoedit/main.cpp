@@ -19,7 +19,7 @@ int usage(const char* prog) {
 }
 
 int fail_open(const char* path) {
-    cant_open(path);
+    report_cant_open_quoted(path);
     return 1;
 }
 

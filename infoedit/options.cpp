@@ -8,44 +8,15 @@
 
 namespace {
 
-enum class Check { any, name, name_range, dotted_quad, mac, choice };
-enum class Effect { none, store, store_group, disk_flag };
-
-struct OptionRow {
-    const char* key;
-    Check check;
-    std::size_t limit;  // name checks: most characters
-    const char* choices[2];
-    Effect effect;
-};
-
-constexpr OptionRow kOptions[] = {
-    {"w", Check::any, 0, {}, Effect::disk_flag},
-    {"NAME", Check::name, 32, {}, Effect::store},
-    {"GROUP", Check::name, 16, {}, Effect::store_group},
-    {"ESSID", Check::any, 0, {}, Effect::none},
-    {"PRODUCT", Check::any, 0, {}, Effect::none},
-    {"PCCARD", Check::any, 0, {}, Effect::store},
-    {"IP", Check::dotted_quad, 0, {}, Effect::store},
-    {"NETMASK", Check::dotted_quad, 0, {}, Effect::store},
-    {"MACADDR", Check::mac, 0, {}, Effect::store},
-    {"IPSET", Check::choice, 0, {"DHCP", "MANUAL"}, Effect::store},
-    {"DHCPSET", Check::choice, 0, {"YES", "NO"}, Effect::store},
-    {"DHCPS", Check::choice, 0, {"YES", "NO"}, Effect::store},
-    {"CLIENT_SET", Check::choice, 0, {"YES", "NO"}, Effect::store},
-    {"DSCH", Check::name_range, 2, {}, Effect::store},
-    {"CUSTOM", Check::choice, 0, {"YES", "NO"}, Effect::store},
-    {"DOMAIN", Check::name, 16, {}, Effect::store},
-    {"ROUTER", Check::choice, 0, {"YES", "NO"}, Effect::store},
-};
-
-const OptionRow* option_row(const char* key) {
-    for (const OptionRow& row : kOptions)
+// The option's row: the disk-write option's, or its key's.
+const KeyRow* option_row(const char* key) {
+    if (std::strcmp(key, kDiskWriteOption.key) == 0) return &kDiskWriteOption;
+    for (const KeyRow& row : kKeys)
         if (std::strcmp(row.key, key) == 0) return &row;
     return nullptr;
 }
 
-bool passes(const OptionRow& row, const char* value) {
+bool passes(const KeyRow& row, const char* value) {
     switch (row.check) {
     case Check::any:
         return true;
@@ -150,7 +121,7 @@ void derive_essid(ValueTable& table) {
 }
 
 int apply_option(Edit& edit, const char* key, const char* value) {
-    const OptionRow* row = is_valid_key(key) ? option_row(key) : nullptr;
+    const KeyRow* row = option_row(key);
     if (!row || has_control_char(value) || !passes(*row, value)) return -1;
     // An option sets at most kValueSize - 1 characters.
     if (row->effect != Effect::none && std::strlen(value) >= kValueSize) return -1;

@@ -1,5 +1,6 @@
-// The command-line options of infoedit: one row per key, each with the check
-// its value must pass and what a valid value does.
+// The command-line options of infoedit: -KEY for each key of the settings
+// file and -w, each with the check its value must pass and what a valid
+// value does (the rows of keys.h).
 #pragma once
 #include <cstddef>
 

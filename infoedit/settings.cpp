@@ -2,15 +2,10 @@
 
 #include <cstring>
 
-const char* const key_table[kKeyCount] = {
-    "NAME",  "GROUP",   "ESSID", "PRODUCT",    "PCCARD", "IP",     "NETMASK", "MACADDR",
-    "IPSET", "DHCPSET", "DHCPS", "CLIENT_SET", "DSCH",   "CUSTOM", "DOMAIN",  "ROUTER",
-};
-
 bool is_valid_key(const char* key) {
-    if (std::strcmp(key, "w") == 0) return true;
-    for (const char* k : key_table)
-        if (std::strcmp(key, k) == 0) return true;
+    if (std::strcmp(key, kDiskWriteOption.key) == 0) return true;
+    for (const KeyRow& row : kKeys)
+        if (std::strcmp(key, row.key) == 0) return true;
     return false;
 }
 
@@ -78,7 +73,7 @@ int read_apinfo(std::FILE* f, ValueTable& table) {
     for (Line got; (got = next_line(f, line, len)) != Line::end;) {
         char key[kKeySize];
         if (!line_key(line, key)) continue;
-        const bool setting = std::strcmp(key, "w") != 0;  // one of the sixteen
+        const bool setting = std::strcmp(key, kDiskWriteOption.key) != 0;  // a key of the file
         char* open = std::strchr(line, '"');
         char* close = std::strrchr(line, '"');
         // A value that cannot be read whole would be lost by the rewrite.
@@ -94,14 +89,14 @@ int read_apinfo(std::FILE* f, ValueTable& table) {
 }
 
 int write_apinfo(std::FILE* f, const ValueTable& table) {
-    for (const char* key : key_table) {
-        const char* value = table.get(key);
-        std::fprintf(f, "%s=\"%s\"\n", key, value ? value : "");
+    for (const KeyRow& row : kKeys) {
+        const char* value = table.get(row.key);
+        std::fprintf(f, "%s=\"%s\"\n", row.key, value ? value : "");
     }
     return std::ferror(f) ? -1 : 0;
 }
 
-int cant_open(const char* path) {
+int report_cant_open_quoted(const char* path) {
     std::printf("Can't open \"%s\".\n", path);
     return -1;
 }

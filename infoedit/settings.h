@@ -1,16 +1,20 @@
-// The settings file /etc/apinfo as infoedit reads and writes it: the sixteen
-// keys in their fixed order, and the value table that holds them in memory.
+// The settings file /etc/apinfo as infoedit reads and writes it: the keys
+// of keys.h in their fixed order, and the value table that holds them in
+// memory.
 #pragma once
 #include <cstddef>
 #include <cstdio>
+
+#include "keys.h"
 
 constexpr const char* kApinfoPath = "/etc/apinfo";
 constexpr const char* kDiskApinfoPath = "/disk/apinfo";
 
 // infoedit's own report of a file on the appliance that it cannot open,
-// read or replace: "Can't open "<path>"." (not the common "can't open").
+// read or replace: "Can't open "<path>"." (capital C, the path quoted, a
+// full stop), not the common "can't open <path>" of report_cant_open.
 // Returns -1.
-int cant_open(const char* path);
+int report_cant_open_quoted(const char* path);
 
 constexpr std::size_t kLineSize = 256;  // lines are read with this buffer
 constexpr std::size_t kKeySize = 16;    // a key: at most 15 characters
@@ -19,12 +23,9 @@ constexpr std::size_t kValueSize = 48;  // a value an option sets: at most 47 ch
 // that fits the line buffer fits a slot.
 constexpr std::size_t kSlotValueSize = kLineSize;
 constexpr std::size_t kSlotCount = 20;
-constexpr std::size_t kKeyCount = 16;
+static_assert(kKeyCount + 1 <= kSlotCount, "a slot for every key and the disk-write option");
 
-// The keys of the settings file, in the order of its lines.
-extern const char* const key_table[kKeyCount];
-
-// One of the sixteen keys, or "w" (the disk-write option).
+// One of the keys of the file, or "w" (the disk-write option).
 bool is_valid_key(const char* key);
 
 class ValueTable {
@@ -49,11 +50,11 @@ private:
 // Reads KEY="value" lines (256-byte line buffer: at most 255 characters
 // and the newline) into the table. Lines whose key is not valid are
 // skipped. Returns 0, or -1 when the file cannot be read to its end, or
-// holds a line of one of the sixteen keys whose value cannot be read whole
+// holds a line of one of the file's keys whose value cannot be read whole
 // (too long for the line buffer, without two '"', or with a NUL byte):
 // rewriting the file would then lose a value.
 int read_apinfo(std::FILE* f, ValueTable& table);
 
-// Writes the sixteen lines in key-table order; a key without a slot gets
+// Writes one line per key in the order of kKeys; a key without a slot gets
 // an empty value. Returns 0, or -1 when the stream reports an error.
 int write_apinfo(std::FILE* f, const ValueTable& table);

@@ -18,31 +18,15 @@ char char_at(const char* word, int pos) {
     return word[pos];
 }
 
-constexpr const char* kUsage[] = {
-    "lanbind - Bridge Configuration tool v0.2",
-    "--------------------------------------",
-    "lanbind sta[rt]\t\t\t\tStart Bridge",
-    "lanbind sto[p]\t\t\t\tStop Bridge",
-    "lanbind p[ort] x e[nable]\t\t\tEnable a port",
-    "lanbind p[ort] x d[isable]\t\tDisable a port",
-    "lanbind p[ort] x p[riority] y\t\tSet the priority of a port",
-    "lanbind pr[iority] y\t\t\tSet bridge priority",
-    "lanbind pa[thcost] y\t\t\tSet the pathcosts",  // sic: path cost takes x and y
-    "lanbind d[ebug] on/off\t\t\tSwitch debugging on/off",
-    "lanbind d[ebug] stpon/stpoff\t\tSwitch STP on/off",
-    "lanbind pol[icy] r[eject]/a[ccept]\tSwitch the policy/flush protocol list",
-    "lanbind e[xempt] <protocol> ..\t\tSet list of exempt protocols",
-    "lanbind l[ist]\t\t\t\tList available protocols",
-    "lanbind stat[s] z[ero]\t\t\tReset Statistics counters",
-    "lanbind stat[s] d[isable]\t\tSwitch protocol statistics off",
-    "lanbind stat[s] e[nable]\t\t\tSwitch keeping protocol statistics on",
-    "lanbind stat[s] s[how]\t\t\tShow protocol statistics",
-    "lanbind statu[s]\t\t\t\tShow bridge status",  // sic: statu selects the statistics
-    "Examples:",
-    "---------",
-    "lanbind start exempt atalk aarp\t\tBridge start dont do LocalTalk bridging",  // sic: dont
-    "lanbind stop\t\t\t\tBridge stop",
-};
+// The help text around the commands' own lines (in their rows below).
+constexpr const char* kHelpHead =
+    "lanbind - Bridge Configuration tool v0.2\n"
+    "--------------------------------------";
+constexpr const char* kHelpTail =
+    "Examples:\n"
+    "---------\n"
+    "lanbind start exempt atalk aarp\t\tBridge start dont do LocalTalk bridging\n"  // sic: dont
+    "lanbind stop\t\t\t\tBridge stop";
 
 
 constexpr int kFail = -1;
@@ -140,10 +124,7 @@ int statistics_command(const Call& c) {
     }
 }
 
-int help_command(const Call&) {
-    for (const char* line : kUsage) std::puts(line);
-    return 0;
-}
+int help_command(const Call&);
 
 int list_command(const Call&) {
     list_protocols(stdout);
@@ -153,24 +134,74 @@ int list_command(const Call&) {
 int status_command(const Call& c) { return show_bridge_status(c.sock); }
 
 // The commands in the order their selection rules are tried; the first
-// rule that holds decides.
+// rule that holds decides. Below each row: its place in the help text and
+// its lines there.
 constexpr CommandRow kCommands[] = {
     // selection          name        words      request code      handler             printed on success
-    {'d', kFirstOnly, 0,  "debug",    1,         kByWord,          debug_command,      nullptr},
-    {'e', kFirstOnly, 0,  "exempt",   kRest,     kCmdExempt,       exempt_command,     "Exempt protocol %s.\n"},
-    {'h', kFirstOnly, 0,  "help",     0,         kNoRequest,       help_command,       nullptr},
-    {'l', kFirstOnly, 0,  "list",     0,         kNoRequest,       list_command,       nullptr},
-    {'p', 2, 'l',         "policy",   1,         kCmdPolicy,       policy_command,     nullptr},
+    {'d', kFirstOnly, 0,  "debug",    1,         kNoRowCode,       debug_command,      nullptr,
+     7, "lanbind d[ebug] on/off\t\t\tSwitch debugging on/off\n"
+        "lanbind d[ebug] stpon/stpoff\t\tSwitch STP on/off"},
+    {'e', kFirstOnly, 0,  "exempt",   kRest,     kCmdExempt,       exempt_command,     "Exempt protocol %s.\n",
+     9, "lanbind e[xempt] <protocol> ..\t\tSet list of exempt protocols"},
+    {'h', kFirstOnly, 0,  "help",     0,         kNoRowCode,       help_command,       nullptr,
+     0, nullptr},
+    {'l', kFirstOnly, 0,  "list",     0,         kNoRowCode,       list_command,       nullptr,
+     10, "lanbind l[ist]\t\t\t\tList available protocols"},
+    {'p', 2, 'l',         "policy",   1,         kCmdPolicy,       policy_command,     nullptr,
+     8, "lanbind pol[icy] r[eject]/a[ccept]\tSwitch the policy/flush protocol list"},
     // sic: the path cost message has no line end
-    {'p', 1, 'a',         "pathcost", 2,         kCmdPathCost,     send_numbers,       "Pathcost for port %d set to %d"},
-    {'p', 1, 'r',         "priority", 1,         kCmdPriority,     send_numbers,       "Bridge priority set to %d\n"},
-    {'p', kTwoOn, 'p',    "port",     3,         kCmdPortPriority, send_numbers,       "Port Priority for port %d set to %d\n"},
-    {'p', kFirstOnly, 0,  "port",     2,         kByWord,          port_command,       nullptr},
-    {'s', 3, 'r',         "start",    0,         kCmdStart,        send_numbers,       "Bridge started.\n"},
-    {'s', 2, 'o',         "stop",     0,         kCmdStop,         send_numbers,       "Bridge stopped.\n"},
-    {'s', 3, 't',         "stats",    kOptional, kByWord,          statistics_command, nullptr},
-    {'s', kFirstOnly, 0,  "status",   0,         kNoRequest,       status_command,     nullptr},
+    {'p', 1, 'a',         "pathcost", 2,         kCmdPathCost,     send_numbers,       "Pathcost for port %d set to %d",
+     6, "lanbind pa[thcost] y\t\t\tSet the pathcosts"},  // sic: path cost takes x and y
+    {'p', 1, 'r',         "priority", 1,         kCmdPriority,     send_numbers,       "Bridge priority set to %d\n",
+     5, "lanbind pr[iority] y\t\t\tSet bridge priority"},
+    {'p', kTwoOn, 'p',    "port",     3,         kCmdPortPriority, send_numbers,       "Port Priority for port %d set to %d\n",
+     4, "lanbind p[ort] x p[riority] y\t\tSet the priority of a port"},
+    {'p', kFirstOnly, 0,  "port",     2,         kNoRowCode,       port_command,       nullptr,
+     3, "lanbind p[ort] x e[nable]\t\t\tEnable a port\n"
+        "lanbind p[ort] x d[isable]\t\tDisable a port"},
+    {'s', 3, 'r',         "start",    0,         kCmdStart,        send_numbers,       "Bridge started.\n",
+     1, "lanbind sta[rt]\t\t\t\tStart Bridge"},
+    {'s', 2, 'o',         "stop",     0,         kCmdStop,         send_numbers,       "Bridge stopped.\n",
+     2, "lanbind sto[p]\t\t\t\tStop Bridge"},
+    {'s', 3, 't',         "stats",    kOptional, kNoRowCode,       statistics_command, nullptr,
+     11, "lanbind stat[s] z[ero]\t\t\tReset Statistics counters\n"
+         "lanbind stat[s] d[isable]\t\tSwitch protocol statistics off\n"
+         "lanbind stat[s] e[nable]\t\t\tSwitch keeping protocol statistics on\n"
+         "lanbind stat[s] s[how]\t\t\tShow protocol statistics"},
+    {'s', kFirstOnly, 0,  "status",   0,         kNoRowCode,       status_command,     nullptr,
+     12, "lanbind statu[s]\t\t\t\tShow bridge status"},  // sic: statu selects the statistics
 };
+
+// The row shown at a place of the help text, or nullptr.
+constexpr const CommandRow* shown_at(int place) {
+    for (const CommandRow& r : kCommands)
+        if (r.help_place == place) return &r;
+    return nullptr;
+}
+
+// The help places run 1, 2, ... without a gap or a place held twice, and
+// a row has lines exactly when it has a place.
+constexpr bool help_places_whole() {
+    int shown = 0;
+    for (const CommandRow& r : kCommands) {
+        if ((r.help_place > 0) != (r.help_lines != nullptr)) return false;
+        if (r.help_place > 0) ++shown;
+    }
+    for (int place = 1; place <= shown; ++place) {
+        int rows = 0;
+        for (const CommandRow& r : kCommands) rows += r.help_place == place;
+        if (rows != 1) return false;
+    }
+    return true;
+}
+static_assert(help_places_whole(), "every help place from 1 up held by one row");
+
+int help_command(const Call&) {
+    std::puts(kHelpHead);
+    for (int place = 1; const CommandRow* row = shown_at(place); ++place) std::puts(row->help_lines);
+    std::puts(kHelpTail);
+    return 0;
+}
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-// Input: one byte choosing the file (the settings file, ppp.conf or a dial
+// Input: one byte choosing the file (/etc/apinfo, ppp.conf or a dial
 // file), then the file's lines. A line that starts with a byte below 16 is
 // taken as a value for the key that byte picks, so values are tried far
 // more often than the fuzzer would find the keys; every other line is read
@@ -123,7 +123,7 @@ std::string file_text(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    const int n = data[0] % (kEntries + 2) - 1;  // kSettingsFile, 0 .. 5
+    const int n = data[0] % (kEntries + 2) - 1;  // kApinfoFile, 0 .. 5
     std::string text = file_text(data + 1, size - 1);
     text += '\0';  // fmemopen wants room for at least one byte
 
@@ -136,6 +136,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* modem : {cfg.settings.init_com, cfg.settings.dial_com})
         require(std::memchr(modem, '\0', kModemSize) != nullptr, "modem string ends in its field");
     // The entry just read, or for ppp.conf one that carries its modem strings.
-    if (n != kSettingsFile) check_entry(cfg, n > 0 ? n : 1);
+    if (n != kApinfoFile) check_entry(cfg, n > 0 ? n : 1);
     return 0;
 }

@@ -40,9 +40,9 @@ ValueTable read_back(const std::string& text) {
 }
 
 void same_values(const ValueTable& a, const ValueTable& b) {
-    for (const char* key : key_table) {
-        const char* x = a.get(key);
-        const char* y = b.get(key);
+    for (const KeyRow& row : kKeys) {
+        const char* x = a.get(row.key);
+        const char* y = b.get(row.key);
         if (std::strcmp(x ? x : "", y ? y : "") != 0) abort();
     }
 }

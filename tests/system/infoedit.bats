@@ -7,22 +7,8 @@ load helpers
 setup_file() { appliance_up; }
 teardown_file() { appliance_down; }
 
-FACTORY='NAME="ap_01"
-GROUP="apnet"
-ESSID="000001apnet"
-PRODUCT="AP100"
-PCCARD="radio_cs"
-IP="192.168.0.1"
-NETMASK="255.255.255.0"
-MACADDR="02:00:5E:00:00:01"
-IPSET="MANUAL"
-DHCPSET="NO"
-DHCPS="NO"
-CLIENT_SET="NO"
-DSCH="3"
-CUSTOM="NO"
-DOMAIN="local"
-ROUTER="NO"'
+# The settings as the factory has them: one line per key.
+FACTORY=$(cat "$APPLIANCE_SRC/factory/etc/apinfo")
 
 setup() {
     printf '%s\n' "$FACTORY" > "$APP/etc/apinfo"
@@ -75,7 +61,7 @@ snapshot() { (cd "$APP" && md5sum etc/apinfo var/lib/httpd/conf/httpd.conf 2>/de
         -e 's/^MACADDR=.*/MACADDR="02:00:5E:12:34:56"/' -e 's/^GROUP=.*/GROUP="lab"/' \
         -e 's/^ESSID=.*/ESSID="123456lab"/' -e 's/^IP=.*/IP="10.0.0.2"/')
     [ "$(cat "$APP/etc/apinfo")" = "$expected" ]
-    [ "$(wc -l < "$APP/etc/apinfo")" -eq 16 ]
+    [ "$(wc -l < "$APP/etc/apinfo")" -eq "$(wc -l < "$APPLIANCE_SRC/factory/etc/apinfo")" ]
     [ "$(disk_apinfo)" = "$expected" ]
     [ "$(cat "$APP/var/lib/httpd/conf/httpd.conf")" = "Port 80
 User nobody

@@ -374,7 +374,7 @@ TEST(ReadSettingsFile, AReadErrorKeepsEveryValueAsItWas) {
         int n;
         const char* text;
     } rows[] = {
-        {kSettingsFile, "IP=\"192.168.0.1\"\nROUTER=\"YES\"\n"},
+        {kApinfoFile, "IP=\"192.168.0.1\"\nROUTER=\"YES\"\n"},
         {0, "speed=\"115200\"\ndial1=\"4\"\ninit_com=\"ATZ\"\n"},
         {4, "phone=\"999\"\nauth=\"2\"\nsecdns=\"1.1.1.1\"\n"},
     };

@@ -257,7 +257,7 @@ TEST(SettingsFile, LineSyntax) {
     EXPECT_EQ(value(t, "CUSTOM"), "");
     std::string out = written(t);
     EXPECT_EQ(out.substr(0, 20), "NAME=\"a\"b\"\nGROUP=\"\"\n");  // keys without slot: empty
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 16);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), static_cast<std::ptrdiff_t>(kKeyCount));
 }
 
 std::string line_of(const char* key, const std::string& v) { return std::string(key) + "=\"" + v + "\"\n"; }
