@@ -5,11 +5,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() { fresh_logs; }
-teardown() { end_dialmon_test; }
+setup() { dialmon_setup; }
 
 count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
 

@@ -8,16 +8,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() {
-    fresh_logs
-    rm -f "$APP/var/run"/*.pid
-    : > "$APP/etc/ppp/ppp.cmd"
-    dial_settings YES 1 0 0 0 0
-    line default "up 60"
-}
+setup() { dialmon_setup YES 1 0 0 0 0; : > "$APP/etc/ppp/ppp.cmd"; }
 teardown() {
     install -m 755 "$APPLIANCE_SRC/sim/standins/dnsrelay" "$APP/sbin/dnsrelay"
     end_dialmon_test

@@ -6,11 +6,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() { fresh_logs; }
-teardown() { end_dialmon_test; }
+setup() { dialmon_setup; }
 
 @test "a refused value is never replaced by an older one: its entry, or for a modem string every entry, waits until the file is sound" {
     dial_settings YES 2 0 0 0 0
