@@ -114,10 +114,6 @@ show_state() {
 gone() { ! inapp kill -0 "$1" 2>/dev/null; }
 no_dialmon() { [ -z "$(inapp ps -C dialmon -o pid= 2>/dev/null)" ]; }
 
-# A negated command that fails the test when the command succeeds (a bare
-# "! cmd" never does).
-fails() { if "$@"; then return 1; fi; }
-
 in_log() { grep -qx -- "$2" "$APP/sim/log/$1" 2>/dev/null; }
 status_is() {
     [ "$(cat "$APP/etc/ppp/ppp.stat" 2>/dev/null)" = "$(printf 'com_status="%s"\nprog_status="%s"\ndial_status="%s"' "$@")" ]

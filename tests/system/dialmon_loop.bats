@@ -49,7 +49,7 @@ traced_in_background() { "$FAULT" strace "$APP" "$@" >/dev/null 2>&1 3>&- & }
     sleep 2
     [ "$(cat "$APP/etc/ppp/ppp.cmd")" = stop ]
     [ "$(count pppd.log "dial1: started (unit 0, demand=no)")" = 1 ]
-    fails grep -q "demand=yes" "$APP/sim/log/pppd.log"
+    refute grep -q "demand=yes" "$APP/sim/log/pppd.log"
 }
 
 @test "without record locks a second dialmon still stops the first, and dialctl reaches it" {
@@ -157,7 +157,7 @@ RELAY
         inapp dialctl stop
         wait_for 8 sh -c "[ \$(grep -c 'dial1: terminated' '$APP/sim/log/pppd.log') = $([ $how = crash ] && echo 1 || echo 2) ]"
         wait_for 8 status_is 0 0 1
-        fails running /sbin/pppd
+        refute running /sbin/pppd
         one_dialmon
         stop_dialmon
     done

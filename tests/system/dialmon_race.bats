@@ -41,7 +41,7 @@ command_in_window() {
             command_in_window "$first" "$second"
             [ ! -e "$APP/sim/log/pppd.log" ]
             [ ! -e "$APP/sim/log/dnsrelay.log" ]
-            fails grep -q 'prog_status="1"' "$APP/etc/ppp/ppp.stat"
+            refute grep -q 'prog_status="1"' "$APP/etc/ppp/ppp.stat"
             [ "$(grep -c '^kill ' "$APP/sim/log/dialmon.out")" = 1 ]
             if [ "$second" = exit ]; then
                 wait_for 3 no_dialmon

@@ -24,7 +24,7 @@ LINES
     send "test 1"
     wait_for 8 in_log pppd.log "dial2: link up"
     [ "$(head -n 1 "$APP/sim/log/pppd.log")" = "dial2: started (unit 0, demand=yes)" ]
-    fails grep -q dial1 "$APP/sim/log/pppd.log"
+    refute grep -q dial1 "$APP/sim/log/pppd.log"
     [ ! -e "$APP/tmp/injected" ]
     [ "$(cat "$APP/sim/log/dialer.log")" = 'dialer: phone=[0122] redial=[3] init=[ATZ] dial=[ATDT]' ]
 
