@@ -5,15 +5,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() {
-    fresh_logs
-    dial_settings YES 1 0 0 0 0
-    line default "up 60"
-}
-teardown() { end_dialmon_test; }
+setup() { dialmon_setup YES 1 0 0 0 0; }
 
 @test "starts detached and idle: pid file, empty command file, options for entry 1" {
     echo "leftover" > "$APP/etc/ppp/ppp.cmd"

@@ -1,5 +1,28 @@
 # Shared by the dialmon and dialctl system tests: settings for three dial
 # entries, starting and commanding the daemon, and looking at its effects.
+#
+# Loaded after helpers, it gives a file the hooks of a dialmon test file:
+# one appliance for the file, and after each case no call held and no
+# daemon left (end_dialmon_test). A file's own setup is one line:
+#
+#   setup() { dialmon_setup YES 1 0 0 0 0; }   settings and a line that stays up
+#   setup() { dialmon_setup; }                 each case writes its own settings
+#
+# A file that needs other hooks (dialctl.bats) defines them after the load.
+setup_file() { appliance_up; }
+teardown_file() { appliance_down; }
+teardown() { end_dialmon_test; }
+
+# The start of a case: what earlier cases left is gone (logs, status, pid
+# files, the fake kernel's request log); with arguments, `dial_settings
+# ARGS` and a line that answers every entry and stays up.
+dialmon_setup() {
+    fresh_logs
+    rm -f "$APP"/var/run/*.pid "$APP/sim/fk/requests.log"
+    [ $# -eq 0 ] && return 0
+    dial_settings "$@"
+    line default "up 60"
+}
 
 # Writes the settings: ROUTER (YES/NO) and the try order dial1..dial5.
 dial_settings() {
@@ -90,10 +113,6 @@ show_state() {
 # The process of the appliance with this pid has ended (or never was).
 gone() { ! inapp kill -0 "$1" 2>/dev/null; }
 no_dialmon() { [ -z "$(inapp ps -C dialmon -o pid= 2>/dev/null)" ]; }
-
-# A negated command that fails the test when the command succeeds (a bare
-# "! cmd" never does).
-fails() { if "$@"; then return 1; fi; }
 
 in_log() { grep -qx -- "$2" "$APP/sim/log/$1" 2>/dev/null; }
 status_is() {

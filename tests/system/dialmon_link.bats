@@ -5,11 +5,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() { fresh_logs; }
-teardown() { end_dialmon_test; }
+setup() { dialmon_setup; }
 
 count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
 
@@ -30,7 +26,7 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
     # What the PPP daemon read for entry 4.
     grep -qx 'remotename dial4' "$APP/sim/log/options.dial4"
     grep -qx '192.168.0.1:10.112.112.112' "$APP/sim/log/options.dial4"
-    fails grep -q usepeerdns "$APP/sim/log/options.dial4"
+    refute grep -q usepeerdns "$APP/sim/log/options.dial4"
     [ "$(cat "$APP/etc/ppp/chap-secrets")" = '*  dial4  "pw4"' ]
     # The relay of the failed attempt was stopped and reaped.
     [ "$(zombies)" = 0 ]
@@ -39,9 +35,9 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
     # first slot again (not with the last slot, entry 3), and the ifconfig
     # clears the address after each attempt.
     wait_for 8 sh -c "[ \$(grep -cx 'dial2: started (unit 0, demand=yes)' '$APP/sim/log/pppd.log') = 2 ]"
-    fails grep -q dial3 "$APP/sim/log/pppd.log"
+    refute grep -q dial3 "$APP/sim/log/pppd.log"
     [ "$(count ifconfig.log "ifconfig ppp0 0.0.0.0")" -ge 2 ]
-    fails grep -q dial7 "$APP/sim/log/pppd.log"
+    refute grep -q dial7 "$APP/sim/log/pppd.log"
 }
 
 @test "stop while a link is up: relay, timer and PPP daemon end, prog_status 0, no next slot" {
@@ -62,11 +58,11 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
     [ ! -e "$APP/var/run/dnsrelay.pid" ]
     [ ! -e "$APP/var/run/timer.pid" ]
     [ ! -e "$APP/var/run/ppp0.pid" ]
-    fails running "/sbin/dnsrelay"
-    fails running "/sbin/chargetimer"
-    fails running "/sbin/pppd"
+    refute running "/sbin/dnsrelay"
+    refute running "/sbin/chargetimer"
+    refute running "/sbin/pppd"
     sleep 1.5
-    fails grep -q dial4 "$APP/sim/log/pppd.log"
+    refute grep -q dial4 "$APP/sim/log/pppd.log"
     [ "$(zombies)" = 0 ]
     [ "$(cat "$APP/etc/ppp/ppp.cmd")" = stop ]
     daemon_alive
@@ -94,7 +90,7 @@ count() { grep -cx -- "$2" "$APP/sim/log/$1" 2>/dev/null || true; }
     [ ! -e "$APP/sim/log/pppd.log" ]
     sed -i 's/ROUTER="NO"/ROUTER="YES"/' "$APP/etc/apinfo"
     wait_for 4 in_log pppd.log "dial2: started (unit 0, demand=no)"
-    fails grep -qx demand "$APP/sim/log/options.dial2"
+    refute grep -qx demand "$APP/sim/log/options.dial2"
     [ "$(tail -n 1 "$APP/sim/log/options.dial2")" = nopersist ]
     # The test link ends by itself; the daemon goes on as after "start".
     wait_for 8 in_log pppd.log "dial3: started (unit 0, demand=yes)"

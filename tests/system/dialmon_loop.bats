@@ -8,16 +8,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() {
-    fresh_logs
-    rm -f "$APP/var/run"/*.pid
-    : > "$APP/etc/ppp/ppp.cmd"
-    dial_settings YES 1 0 0 0 0
-    line default "up 60"
-}
+setup() { dialmon_setup YES 1 0 0 0 0; : > "$APP/etc/ppp/ppp.cmd"; }
 teardown() {
     install -m 755 "$APPLIANCE_SRC/sim/standins/dnsrelay" "$APP/sbin/dnsrelay"
     end_dialmon_test
@@ -58,7 +49,7 @@ traced_in_background() { "$FAULT" strace "$APP" "$@" >/dev/null 2>&1 3>&- & }
     sleep 2
     [ "$(cat "$APP/etc/ppp/ppp.cmd")" = stop ]
     [ "$(count pppd.log "dial1: started (unit 0, demand=no)")" = 1 ]
-    fails grep -q "demand=yes" "$APP/sim/log/pppd.log"
+    refute grep -q "demand=yes" "$APP/sim/log/pppd.log"
 }
 
 @test "without record locks a second dialmon still stops the first, and dialctl reaches it" {
@@ -166,7 +157,7 @@ RELAY
         inapp dialctl stop
         wait_for 8 sh -c "[ \$(grep -c 'dial1: terminated' '$APP/sim/log/pppd.log') = $([ $how = crash ] && echo 1 || echo 2) ]"
         wait_for 8 status_is 0 0 1
-        fails running /sbin/pppd
+        refute running /sbin/pppd
         one_dialmon
         stop_dialmon
     done

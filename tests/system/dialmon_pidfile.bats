@@ -6,16 +6,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() {
-    fresh_logs
-    rm -f "$APP/var/run"/*.pid "$APP/sim/fk/requests.log"
-    dial_settings YES 1 0 0 0 0
-    line default "up 60"
-}
-teardown() { end_dialmon_test; }
+setup() { dialmon_setup YES 1 0 0 0 0; }
 
 @test "a command while the relay and PPP daemon are only just forked: no child acts as the daemon" {
     local pid round

@@ -7,17 +7,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() {
-    fresh_logs
-    rm -f "$APP/var/run"/*.pid
-    dial_settings YES 1 0 0 0 0
-    sed -i 's/^phone=.*/phone=""/' "$APP/etc/ppp/dial2.conf"
-    line default "up 60"
-}
-teardown() { end_dialmon_test; }
+setup() { dialmon_setup YES 1 0 0 0 0; sed -i 's/^phone=.*/phone=""/' "$APP/etc/ppp/dial2.conf"; }
 
 # The second command of a case arrives a second into the window that the
 # first one opened, and is taken at once.
@@ -51,7 +41,7 @@ command_in_window() {
             command_in_window "$first" "$second"
             [ ! -e "$APP/sim/log/pppd.log" ]
             [ ! -e "$APP/sim/log/dnsrelay.log" ]
-            fails grep -q 'prog_status="1"' "$APP/etc/ppp/ppp.stat"
+            refute grep -q 'prog_status="1"' "$APP/etc/ppp/ppp.stat"
             [ "$(grep -c '^kill ' "$APP/sim/log/dialmon.out")" = 1 ]
             if [ "$second" = exit ]; then
                 wait_for 3 no_dialmon

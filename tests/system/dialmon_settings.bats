@@ -6,11 +6,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() { fresh_logs; }
-teardown() { end_dialmon_test; }
+setup() { dialmon_setup; }
 
 @test "a refused value is never replaced by an older one: its entry, or for a modem string every entry, waits until the file is sound" {
     dial_settings YES 2 0 0 0 0
@@ -28,7 +24,7 @@ LINES
     send "test 1"
     wait_for 8 in_log pppd.log "dial2: link up"
     [ "$(head -n 1 "$APP/sim/log/pppd.log")" = "dial2: started (unit 0, demand=yes)" ]
-    fails grep -q dial1 "$APP/sim/log/pppd.log"
+    refute grep -q dial1 "$APP/sim/log/pppd.log"
     [ ! -e "$APP/tmp/injected" ]
     [ "$(cat "$APP/sim/log/dialer.log")" = 'dialer: phone=[0122] redial=[3] init=[ATZ] dial=[ATDT]' ]
 

@@ -8,11 +8,7 @@
 load helpers
 load dialmon_helpers
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-
-setup() { fresh_logs; }
-teardown() { end_dialmon_test; }
+setup() { dialmon_setup; }
 
 # How many processes of the appliance (zombies aside) run each of these.
 count_of() { inapp ps -eo stat=,args= | grep -v '^Z' | grep -c -- "$1" || true; }

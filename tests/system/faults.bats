@@ -11,10 +11,6 @@ load helpers
 load faults_helpers
 bats_require_minimum_version 1.5.0
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-setup() { faults_setup; }
-
 # Runs writer $1 with signal $2 at $3 random points of its write path
 # (the calls from the first one naming $4 on), each time from the old
 # state, and checks its files after each.

@@ -2,7 +2,12 @@
 # how each one's files are set to an old state, what it is run with, and
 # how its files are checked to be old or new, whole.
 #
-#   setup_file { appliance_up; }  and  setup { faults_setup; }
+# Loaded after helpers, it gives a file its hooks: one appliance for the
+# file, and each case begins from the old state of every writer's files.
+setup_file() { appliance_up; }
+teardown_file() { appliance_down; }
+setup() { faults_setup; }
+
 fault() { "$APPLIANCE_SRC/sim/fault" "$@"; }
 
 FACTORY=$(cat "$APPLIANCE_SRC/factory/etc/apinfo")

@@ -9,10 +9,6 @@ load helpers
 load faults_helpers
 bats_require_minimum_version 1.5.0
 
-setup_file() { appliance_up; }
-teardown_file() { appliance_down; }
-setup() { faults_setup; }
-
 @test "a mount of the partition that no run of ours left is someone else's: the copy fails and leaves it" {
     # A shell's mount, and then its file written there.
     inapp env -u LD_PRELOAD sh -c 'mount -t ext2 /dev/hda2 /disk && echo mine > /disk/notes'

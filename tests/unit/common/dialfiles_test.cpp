@@ -7,23 +7,23 @@
 #include <unistd.h>
 
 #include "dialfiles.h"
-#include "scratch_file.h"
+#include "test_support.h"
 
 namespace {
 
 using CommandFileTest = ScratchFile;
 
 TEST_F(CommandFileTest, ReadsTheFirstLineAndReplacesTheWhole) {
-    put("restart\nsecond line");
+    put(path, "restart\nsecond line");
     CommandFile file(CommandFile::wait, path);
     ASSERT_TRUE(file.open());
     char line[256];
     ASSERT_EQ(file.read(line), 0);
     EXPECT_STREQ(line, "restart\n");
     ASSERT_EQ(file.write("stop"), 0);
-    EXPECT_EQ(get(), "stop");
+    EXPECT_EQ(slurp(path), "stop");
     ASSERT_EQ(file.write(nullptr), 0);
-    EXPECT_EQ(get(), "");
+    EXPECT_EQ(slurp(path), "");
     ASSERT_EQ(file.read(line), 0);
     EXPECT_STREQ(line, "");
 

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "scratch_file.h"
-
 #include <cstdio>
 #include <string>
 
 #include "keyline.h"
 #include "linkstatus.h"
+#include "test_support.h"
 
 namespace {
 
@@ -71,7 +70,7 @@ TEST(ForEachSetting, LongLineIsReadAsPieces) {
 using StatusFile = ScratchFile;
 
 TEST_F(StatusFile, ReadsAnyOrderKeepsAbsentValues) {
-    put("junk=\"9\"\ndial_status=\"3\"\n\ncom_status=\"6\"\n");
+    put(path, "junk=\"9\"\ndial_status=\"3\"\n\ncom_status=\"6\"\n");
     LinkStatus st;
     st.prog_status = 7;
     EXPECT_EQ(read_status(st, path), 0);
@@ -83,15 +82,15 @@ TEST_F(StatusFile, ReadsAnyOrderKeepsAbsentValues) {
 TEST_F(StatusFile, WritesThreeLinesInOrder) {
     LinkStatus st{0, 1, 3};
     EXPECT_EQ(write_status(st, path), 0);
-    EXPECT_EQ(get(), "com_status=\"0\"\nprog_status=\"1\"\ndial_status=\"3\"\n");
+    EXPECT_EQ(slurp(path), "com_status=\"0\"\nprog_status=\"1\"\ndial_status=\"3\"\n");
 }
 
 TEST(StatusFileErrors, UnreadableAndUnwritableReportThePath) {
     LinkStatus st{1, 2, 3};
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(read_status(st, "/nonexistent/ppp.stat"), -1);
-    EXPECT_EQ(write_status(st, "/nonexistent/ppp.stat"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(stdout_of([&] {
+                  EXPECT_EQ(read_status(st, "/nonexistent/ppp.stat"), -1);
+                  EXPECT_EQ(write_status(st, "/nonexistent/ppp.stat"), -1);
+              }),
               "can't open /nonexistent/ppp.stat\ncan't open /nonexistent/ppp.stat\n");
     EXPECT_EQ(st.prog_status, 2);
 }

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "store.h"
+#include "test_support.h"
 
 namespace {
 
@@ -29,16 +30,6 @@ protected:
         std::string cmd = "rm -rf " + dir;
         ASSERT_EQ(std::system(cmd.c_str()), 0);
     }
-    std::string content(const std::string& p) {
-        std::string s;
-        if (std::FILE* f = std::fopen(p.c_str(), "r")) {
-            int c;
-            while ((c = std::fgetc(f)) != EOF) s += static_cast<char>(c);
-            std::fclose(f);
-        }
-        return s;
-    }
-    std::string content() { return content(path); }
     // The names in the directory, sorted, so a temporary file left over
     // shows. (readdir64: the inode numbers of the host's file systems do
     // not fit the i386 build's plain dirent.)
@@ -56,19 +47,19 @@ protected:
     static auto text_fill(const char* text) {
         return [text](std::FILE* f) { return std::fputs(text, f) < 0 ? -1 : 0; };
     }
-    int put(const std::string& p, const char* text) { return replace_file(p.c_str(), text_fill(text)); }
+    int replace(const std::string& p, const char* text) { return replace_file(p.c_str(), text_fill(text)); }
     std::string dir, path;
 };
 
 TEST_F(ReplaceFile, ReplacesWholeAndKeepsModeAndOwner) {
-    ASSERT_EQ(put(path, "first, and longer\n"), 0);
-    EXPECT_EQ(content(), "first, and longer\n");
+    ASSERT_EQ(replace(path, "first, and longer\n"), 0);
+    EXPECT_EQ(slurp(path), "first, and longer\n");
     const bool root = geteuid() == 0;
     if (root) ASSERT_EQ(chown(path.c_str(), 1234, 5678), 0);
     // Set-user-ID and set-group-ID too, which a change of owner clears.
     ASSERT_EQ(chmod(path.c_str(), 06750), 0);
     ASSERT_EQ(replace_file(path.c_str(), text_fill("second\n"), Sync::none), 0);
-    EXPECT_EQ(content(), "second\n");
+    EXPECT_EQ(slurp(path), "second\n");
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 06750u);
@@ -81,7 +72,7 @@ TEST_F(ReplaceFile, ReplacesWholeAndKeepsModeAndOwner) {
 
 TEST_F(ReplaceFile, NewFileGetsTheUsualMode) {
     mode_t old = umask(022);
-    ASSERT_EQ(put(path, "x"), 0);
+    ASSERT_EQ(replace(path, "x"), 0);
     umask(old);
     struct stat st;
     ASSERT_EQ(stat(path.c_str(), &st), 0);
@@ -89,7 +80,7 @@ TEST_F(ReplaceFile, NewFileGetsTheUsualMode) {
 }
 
 TEST_F(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
-    ASSERT_EQ(put(path, "old\n"), 0);
+    ASSERT_EQ(replace(path, "old\n"), 0);
     auto half = [](std::FILE* f) {
         std::fputs("half", f);
         return -1;
@@ -101,16 +92,16 @@ TEST_F(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary) {
         std::fputs("new\n", r.file());
         EXPECT_NE(names(), "settings");
     }
-    EXPECT_EQ(content(), "old\n");
+    EXPECT_EQ(slurp(path), "old\n");
     EXPECT_EQ(names(), "settings");
 
     std::string missing = dir + "/no/such/file";
-    EXPECT_EQ(put(missing, "x"), -1);
+    EXPECT_EQ(replace(missing, "x"), -1);
     EXPECT_EQ(errno, ENOENT);
 }
 
 TEST_F(ReplaceFile, AWriteThatDoesNotGoInFailsTheCommit) {
-    ASSERT_EQ(put(path, "old\n"), 0);
+    ASSERT_EQ(replace(path, "old\n"), 0);
     // A file size limit makes the writes fail for real, as a full disk does;
     // SIGXFSZ, left at its default action, must not end the program.
     struct rlimit old_limit;
@@ -120,19 +111,19 @@ TEST_F(ReplaceFile, AWriteThatDoesNotGoInFailsTheCommit) {
     auto old_handler = std::signal(SIGXFSZ, SIG_DFL);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     // fill() itself sees nothing: the text sits in the stream's buffer.
-    const int rc = put(path, "a longer text\n");
+    const int rc = replace(path, "a longer text\n");
     const int err = errno;
     setrlimit(RLIMIT_FSIZE, &old_limit);
     std::signal(SIGXFSZ, old_handler);
     EXPECT_EQ(rc, -1);
     EXPECT_EQ(err, EFBIG);
-    EXPECT_EQ(content(), "old\n");
+    EXPECT_EQ(slurp(path), "old\n");
     EXPECT_EQ(names(), "settings");
 }
 
 TEST_F(ReplaceFile, SymbolicLinksAreFollowedToTheFileTheyName) {
     ASSERT_EQ(mkdir((dir + "/real").c_str(), 0755), 0);
-    ASSERT_EQ(put(dir + "/real/target", "old\n"), 0);
+    ASSERT_EQ(replace(dir + "/real/target", "old\n"), 0);
     struct Case {
         const char* link;
         const char* to;
@@ -149,18 +140,18 @@ TEST_F(ReplaceFile, SymbolicLinksAreFollowedToTheFileTheyName) {
         std::string link = dir + "/" + c.link;
         std::string to = c.to ? c.to : dir + "/real/target";
         ASSERT_EQ(symlink(to.c_str(), link.c_str()), 0);
-        ASSERT_EQ(put(link, c.link), 0) << c.link;
+        ASSERT_EQ(replace(link, c.link), 0) << c.link;
         struct stat st;
         ASSERT_EQ(lstat(link.c_str(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.link;
-        EXPECT_EQ(content(link), c.link);
+        EXPECT_EQ(slurp(link), c.link);
     }
-    EXPECT_EQ(content(dir + "/real/target"), "chain");
-    EXPECT_EQ(content(dir + "/real/later"), "dangling");
+    EXPECT_EQ(slurp(dir + "/real/target"), "chain");
+    EXPECT_EQ(slurp(dir + "/real/later"), "dangling");
     EXPECT_EQ(names(), "abs chain dangling real rel");
 
     ASSERT_EQ(symlink("loop", (dir + "/loop").c_str()), 0);
-    EXPECT_EQ(put(dir + "/loop", "x"), -1);
+    EXPECT_EQ(replace(dir + "/loop", "x"), -1);
     EXPECT_EQ(errno, ELOOP);
 }
 
@@ -168,9 +159,9 @@ TEST_F(ReplaceFile, WhatIsNoPlainFileIsNotReplaced) {
     std::string sub = dir + "/sub", fifo = dir + "/fifo";
     ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-    EXPECT_EQ(put(sub, "x"), -1);
+    EXPECT_EQ(replace(sub, "x"), -1);
     EXPECT_EQ(errno, EISDIR);
-    EXPECT_EQ(put(fifo, "x"), -1);
+    EXPECT_EQ(replace(fifo, "x"), -1);
     struct stat st;
     ASSERT_EQ(stat(fifo.c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
@@ -189,7 +180,7 @@ std::string in_child(F body) {
 }
 
 TEST_F(ReplaceFile, ATerminationSignalWhileFillingAbandonsTheNewFileAndEndsTheProgram) {
-    ASSERT_EQ(put(path, "old\n"), 0);
+    ASSERT_EQ(replace(path, "old\n"), 0);
     for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGALRM}) {
         const std::string how = in_child([&] {
             auto fill = [sig](std::FILE* f) {
@@ -203,13 +194,13 @@ TEST_F(ReplaceFile, ATerminationSignalWhileFillingAbandonsTheNewFileAndEndsThePr
             return 0;
         });
         EXPECT_EQ(how, "signal " + std::to_string(sig));
-        EXPECT_EQ(content(), "old\n") << sig;
+        EXPECT_EQ(slurp(path), "old\n") << sig;
         EXPECT_EQ(names(), "settings") << sig;
     }
 }
 
 TEST_F(ReplaceFile, ABrokenPipeWhileFillingIsAWriteFailure) {
-    ASSERT_EQ(put(path, "old\n"), 0);
+    ASSERT_EQ(replace(path, "old\n"), 0);
     const std::string how = in_child([&] {
         int p[2];
         if (pipe(p) != 0) return 9;
@@ -221,7 +212,7 @@ TEST_F(ReplaceFile, ABrokenPipeWhileFillingIsAWriteFailure) {
         return replace_file(path.c_str(), fill) == -1 && errno == EPIPE ? 1 : 0;
     });
     EXPECT_EQ(how, "exit 1");
-    EXPECT_EQ(content(), "old\n");
+    EXPECT_EQ(slurp(path), "old\n");
     EXPECT_EQ(names(), "settings");
     struct sigaction now {};
     sigaction(SIGPIPE, nullptr, &now);
@@ -242,7 +233,7 @@ TEST_F(ReplaceFile, ASignalTheProgramHandlesIsLeftToIt) {
         return std::fputs("new\n", f) < 0 ? -1 : 0;
     };
     EXPECT_EQ(replace_file(path.c_str(), fill), 0);
-    EXPECT_EQ(content(), "new\n");
+    EXPECT_EQ(slurp(path), "new\n");
     struct sigaction now {};
     sigaction(SIGTERM, nullptr, &now);
     EXPECT_EQ(now.sa_handler, on_term);
@@ -269,15 +260,12 @@ TEST_F(ReplaceFile, OnlyTheNewFilesOfEndedRunsAreCleanedAway) {
         "settings.backup", "settings.200101", ".settings.a1B2c3", ".~x.a1B2c3.settings~new",
         ".~.a1B2c3.settings~new", ".~-1.a1B2c3.settings~new",
     };
-    for (const char* name : made) ASSERT_EQ(put(dir + "/" + name, "keep"), 0);
+    for (const char* name : made) ASSERT_EQ(replace(dir + "/" + name, "keep"), 0);
     const std::string alive_one = ".~" + alive + ".a1B2c3.settings~new";
     for (const std::string& name : {".~" + dead + ".a1B2c3.settings~new", ".~" + dead + ".zZ9.-_.other.name~new",
-                                    alive_one}) {
-        std::FILE* f = std::fopen((dir + "/" + name).c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fclose(f);
-    }
-    ASSERT_EQ(put(path, "new\n"), 0);
+                                    alive_one})
+        put(dir + "/" + name, "");
+    ASSERT_EQ(replace(path, "new\n"), 0);
     EXPECT_EQ(names(), ".settings.a1B2c3 .~-1.a1B2c3.settings~new .~.a1B2c3.settings~new " + alive_one +
                            " .~x.a1B2c3.settings~new settings settings.200101 settings.backup");
 }

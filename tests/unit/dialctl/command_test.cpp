@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "scratch_file.h"
-
 #include <cstdio>
 #include <string>
 #include <csignal>
@@ -9,6 +7,7 @@
 #include <unistd.h>
 
 #include "command.h"
+#include "test_support.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ TEST(Words, LinesAreComparedByTheirBeginning) {
 TEST_F(DialctlFiles, FindDaemonNeedsALiveDialmon) {
     EXPECT_EQ(find_daemon("/nonexistent/dialmon.pid"), -1);
     for (const char* text : {"", "0\n", "-3\n", "abc\n"}) {
-        put(text);
+        put(path, text);
         EXPECT_EQ(find_daemon(path), 0) << text;
     }
     // A live process whose program path does not name dialmon (an argument
@@ -66,7 +65,7 @@ TEST_F(DialctlFiles, FindDaemonNeedsALiveDialmon) {
         if (std::string(first) == "sleep") break;
         usleep(10000);
     }
-    put((std::to_string(other) + "\n").c_str());
+    put(path, std::to_string(other) + "\n");
     EXPECT_EQ(find_daemon(path), 0);
     kill(other, SIGKILL);
     waitpid(other, nullptr, 0);

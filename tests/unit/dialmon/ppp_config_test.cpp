@@ -6,23 +6,9 @@
 #include <unistd.h>
 
 #include "ppp_config.h"
+#include "test_support.h"
 
 namespace {
-
-std::string slurp(FILE* f) {
-    std::string s;
-    std::rewind(f);
-    for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
-    return s;
-}
-
-std::string slurp(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (!f) return "<missing>";
-    std::string s = slurp(f);
-    std::fclose(f);
-    return s;
-}
 
 DialConfig example() {
     DialConfig cfg{};
@@ -171,21 +157,19 @@ TEST_F(WritePppConfig, SecretsFollowAuth) {
 TEST_F(WritePppConfig, FailuresAndEntriesOutsideTheRange) {
     EXPECT_EQ(write_ppp_config(cfg, 0, 1, dns, files), -1);
     EXPECT_EQ(write_ppp_config(cfg, 6, 1, dns, files), -1);
-    EXPECT_EQ(slurp(options), "<missing>");
+    EXPECT_EQ(slurp(options), "(missing)");
 
     std::string bad_timer = std::string(dir) + "/none/timer.conf";
     files.timer_conf = bad_timer.c_str();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(write_ppp_config(cfg, 2, 1, dns, files), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "can't open " + bad_timer + "\n");
-    EXPECT_NE(slurp(options), "<missing>");  // written before the timer file
+    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(write_ppp_config(cfg, 2, 1, dns, files), -1); }),
+              "can't open " + bad_timer + "\n");
+    EXPECT_NE(slurp(options), "(missing)");  // written before the timer file
 
     std::snprintf(dns.primary, sizeof dns.primary, "kept");
     std::string bad_options = std::string(dir) + "/none/options";
     files.options = bad_options.c_str();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(write_ppp_config(cfg, 2, 1, dns, files), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "can't open " + bad_options + "\n");
+    EXPECT_EQ(stdout_of([&] { EXPECT_EQ(write_ppp_config(cfg, 2, 1, dns, files), -1); }),
+              "can't open " + bad_options + "\n");
     EXPECT_STREQ(dns.primary, "kept");
 }
 

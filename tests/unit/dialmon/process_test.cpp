@@ -10,25 +10,9 @@
 #include <vector>
 
 #include "process.h"
-#include "scratch_file.h"
+#include "test_support.h"
 
 namespace {
-
-std::string slurp(const std::string& path) {
-    std::string s;
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (!f) return "(missing)";
-    for (int c; (c = std::fgetc(f)) != EOF;) s += static_cast<char>(c);
-    std::fclose(f);
-    return s;
-}
-
-void put(const std::string& path, const char* text) {
-    FILE* f = std::fopen(path.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fputs(text, f);
-    std::fclose(f);
-}
 
 using PidFile = ScratchFile;
 
@@ -41,7 +25,7 @@ TEST_F(PidFile, NumbersAndWhatCountsAsNone) {
                 // pid 1, as a 64-bit value cut to 32 bits would give.
                 {"4294967297\n", 2147483647}, {"-4294967295\n", 0}};
     for (const Row& r : rows) {
-        ScratchFile::put(r.text);
+        put(path, r.text);
         EXPECT_EQ(read_pid_file(path), r.pid) << r.text;
     }
     std::remove(path);
@@ -246,31 +230,22 @@ TEST_F(Waits, ChildrenStartWithNoMaskDefaultSignalsAndTheFixedEnvironment) {
     signal(SIGPIPE, SIG_IGN);
     setenv("REMOTE_USER", "bob", 1);
 
-    char out[] = "/tmp/spawnXXXXXX";
-    int fd = mkstemp(out);
-    ASSERT_GE(fd, 0);
     // Straight into the programs: a shell would change the mask itself.
     char grep[] = "/bin/grep", pattern[] = "^Sig\\(Blk\\|Ign\\)", status[] = "/proc/self/status";
     char* grep_argv[] = {grep, pattern, status, nullptr};
     char env[] = "/usr/bin/env";
     char* env_argv[] = {env, nullptr};
-    std::fflush(stdout);
-    int saved = dup(1);
-    dup2(fd, 1);
-    pid_t children[] = {spawn(grep_argv, false), spawn(env_argv, false)};
-    dup2(saved, 1);
-    close(saved);
-    close(fd);
-    for (pid_t child : children) {
-        ASSERT_GT(child, 0);
-        waitpid(child, nullptr, 0);
-    }
+    std::string text = stdout_of([&] {
+        pid_t children[] = {spawn(grep_argv, false), spawn(env_argv, false)};
+        for (pid_t child : children) {
+            EXPECT_GT(child, 0);
+            if (child > 0) waitpid(child, nullptr, 0);
+        }
+    });
     sigprocmask(SIG_SETMASK, &before, nullptr);
     signal(SIGPIPE, SIG_DFL);
     unsetenv("REMOTE_USER");
 
-    std::string text = slurp(out);
-    std::remove(out);
     EXPECT_NE(text.find("SigBlk:\t0000000000000000\n"), std::string::npos) << text;
     std::size_t ign = text.find("SigIgn:\t");
     ASSERT_NE(ign, std::string::npos) << text;

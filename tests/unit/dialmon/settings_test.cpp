@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "settings.h"
+#include "test_support.h"
 
 namespace {
 
@@ -218,15 +219,9 @@ protected:
         rmdir(dir);
     }
     std::string dial(int n) { return std::string(dir) + "/dial" + std::to_string(n) + ".conf"; }
-    static void put(const std::string& path, const std::string& text) {
-        FILE* f = std::fopen(path.c_str(), "w");
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-    }
     int read(std::string* out = nullptr) {
-        testing::internal::CaptureStdout();
-        int rc = read_settings(cfg, files);
-        std::string printed = testing::internal::GetCapturedStdout();
+        int rc = 0;
+        std::string printed = stdout_of([&] { rc = read_settings(cfg, files); });
         if (out) *out = printed;
         return rc;
     }

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "sector.h"
+#include "test_support.h"
 
 namespace {
 
@@ -42,14 +42,7 @@ TEST(Sector, FlagIsLittleEndian) {
 TEST(Sector, DumpOfTheFirst32Bytes) {
     Sector s{};
     for (int i = 0; i < 32; ++i) s[i] = static_cast<std::uint8_t>(i * 9);
-    char* buf = nullptr;
-    size_t len = 0;
-    std::FILE* f = open_memstream(&buf, &len);
-    dump_head(f, s);
-    std::fclose(f);
-    std::string got(buf, len);
-    std::free(buf);
-    EXPECT_EQ(got,
+    EXPECT_EQ(output_of([&](std::FILE* f) { dump_head(f, s); }),
               "0x000: 00 09 12 1B 24 2D 36 3F 48 51 5A 63 6C 75 7E 87\n"
               "0x010: 90 99 A2 AB B4 BD C6 CF D8 E1 EA F3 FC 05 0E 17\n"
               "\n");

@@ -8,6 +8,7 @@
 #include "httpconf.h"
 #include "options.h"
 #include "settings.h"
+#include "test_support.h"
 
 namespace {
 
@@ -20,14 +21,7 @@ struct Text {
 };
 
 std::string written(const ValueTable& t) {
-    char* buf = nullptr;
-    size_t len = 0;
-    std::FILE* f = open_memstream(&buf, &len);
-    EXPECT_EQ(write_apinfo(f, t), 0);
-    std::fclose(f);
-    std::string s(buf, len);
-    std::free(buf);
-    return s;
+    return output_of([&](std::FILE* f) { EXPECT_EQ(write_apinfo(f, t), 0); });
 }
 
 std::string value(const ValueTable& t, const char* key) {
@@ -316,13 +310,7 @@ TEST(SettingsFile, ALineWhoseValueCannotBeKeptOrAReadErrorFailsTheRead) {
 TEST(HttpdConf, TemplateLinesWithTheAddressMarkerBecomeServerName) {
     std::string long_line = std::string(300, 'x') + "${IP}\n";  // marker in the second piece
     Text templ("# web\nServerName ${IP}:80\nPort 80\n" + long_line + "tail");
-    char* buf = nullptr;
-    size_t len = 0;
-    std::FILE* out = open_memstream(&buf, &len);
-    EXPECT_EQ(fill_httpd_conf(templ.f, out, "192.168.0.1"), 0);
-    std::fclose(out);
-    std::string got(buf, len);
-    std::free(buf);
+    std::string got = output_of([&](std::FILE* out) { EXPECT_EQ(fill_httpd_conf(templ.f, out, "192.168.0.1"), 0); });
     EXPECT_EQ(got, "# web\nServerName    192.168.0.1\nPort 80\n" + std::string(255, 'x') +
                        "ServerName    192.168.0.1\ntail");
 }

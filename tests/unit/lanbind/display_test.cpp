@@ -1,25 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "display.h"
+#include "test_support.h"
 
 namespace {
 
 using Printer = void (*)(FILE*, const bridge_status&);
 
 std::string render(Printer fn, const bridge_status& st) {
-    char* buf = nullptr;
-    size_t len = 0;
-    FILE* out = open_memstream(&buf, &len);
-    fn(out, st);
-    std::fclose(out);
-    std::string s(buf, len);
-    std::free(buf);
-    return s;
+    return output_of([&](FILE* out) { fn(out, st); });
 }
 
 bridge_id id(uint16_t prio, uint8_t last) { return bridge_id{prio, {0x02, 0x00, 0x5e, 0x01, 0x02, last}}; }

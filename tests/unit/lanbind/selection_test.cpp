@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "commands.h"
 #include "protocols.h"
+#include "test_support.h"
 
 namespace {
 
@@ -60,14 +60,7 @@ TEST(SelectCommand, PWordsInOrderPolicyPathCostPriorityPort) {
 }
 
 std::string captured(void (*fn)(FILE*, uint32_t), uint32_t n) {
-    char* buf = nullptr;
-    size_t len = 0;
-    FILE* out = open_memstream(&buf, &len);
-    fn(out, n);
-    std::fclose(out);
-    std::string s(buf, len);
-    std::free(buf);
-    return s;
+    return output_of([&](FILE* out) { fn(out, n); });
 }
 
 TEST(ProtocolTable, NamesNumbersAndLookup) {

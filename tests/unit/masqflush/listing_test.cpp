@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "listing.h"
+#include "test_support.h"
 
 namespace {
 
@@ -28,34 +29,22 @@ std::string hex(const void* data, size_t len) {
     return out;
 }
 
-class Flush : public ::testing::Test {
+class Flush : public ScratchFile {
 protected:
     void SetUp() override {
         sent.clear();
         refuse_after = -1;
-        std::snprintf(path_, sizeof path_, "/tmp/masq_listing_XXXXXX");
-        int fd = mkstemp(path_);
-        ASSERT_GE(fd, 0);
-        close(fd);
-    }
-    void TearDown() override { std::remove(path_); }
-    void write(const char* text) {
-        FILE* f = std::fopen(path_, "w");
-        std::fputs(text, f);
-        std::fclose(f);
+        ScratchFile::SetUp();
     }
     std::string run(FlushResult expected) {
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(flush_masq_file(7, path_, record), expected);
-        return testing::internal::GetCapturedStdout();
+        return stdout_of([&] { EXPECT_EQ(flush_masq_file(7, path, record), expected); });
     }
-    char path_[64];
 };
 
 constexpr const char* kHeading = "Prot Source Destination Masquerade State\n";
 
 TEST_F(Flush, RecordHoldsTheEntryInNetworkOrder) {
-    write((std::string(kHeading) + "TCP C0A80002:0400 C0A80001:0017 C0A80101:F000 ESTABLISHED 0 0 0 900\n").c_str());
+    put(path, std::string(kHeading) + "TCP C0A80002:0400 C0A80001:0017 C0A80101:F000 ESTABLISHED 0 0 0 900\n");
     EXPECT_EQ(run(kFlushed), "");
     ASSERT_EQ(sent.size(), 1u);
     std::string rec = hex(&sent[0], sizeof sent[0]);
@@ -68,10 +57,10 @@ TEST_F(Flush, RecordHoldsTheEntryInNetworkOrder) {
 }
 
 TEST_F(Flush, ShortLineIsReportedAndStillDeletedWithTheFieldsItGave) {
-    write("heading\n"
-          "UDP 0A000001:0035 0A000002:0036 C0A80101:F001 NONE 0 0 0 900\n"
-          "ICMP C0A80003:1F000 0A000004:0000 C0A80101:0002 NONE 0 0 0\n"  // 11 conversions
-          "GRE C0A80005\n");  // unknown protocol, only the source address
+    put(path, "heading\n"
+              "UDP 0A000001:0035 0A000002:0036 C0A80101:F001 NONE 0 0 0 900\n"
+              "ICMP C0A80003:1F000 0A000004:0000 C0A80101:0002 NONE 0 0 0\n"  // 11 conversions
+              "GRE C0A80005\n");  // unknown protocol, only the source address
     EXPECT_EQ(run(kFlushed),
               "can't get data from\nICMP C0A80003:1F000 0A000004:0000 C0A80101:0002 NONE 0 0 0\n"
               "can't get data from\nGRE C0A80005\n");
@@ -86,25 +75,23 @@ TEST_F(Flush, ShortLineIsReportedAndStillDeletedWithTheFieldsItGave) {
 }
 
 TEST_F(Flush, StopsAtTheFirstRefusal) {
-    write("heading\n"
-          "TCP 00000001:0001 00000002:0002 00000003:0003 S 0 0 0 1\n"
-          "TCP 00000004:0004 00000005:0005 00000006:0006 S 0 0 0 1\n"
-          "TCP 00000007:0007 00000008:0008 00000009:0009 S 0 0 0 1\n");
+    put(path, "heading\n"
+              "TCP 00000001:0001 00000002:0002 00000003:0003 S 0 0 0 1\n"
+              "TCP 00000004:0004 00000005:0005 00000006:0006 S 0 0 0 1\n"
+              "TCP 00000007:0007 00000008:0008 00000009:0009 S 0 0 0 1\n");
     refuse_after = 1;
-    testing::internal::CaptureStderr();
-    run(kDeleteFailed);
-    EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("setsockopt():", 0), 0u);
+    EXPECT_EQ(stderr_of([&] { run(kDeleteFailed); }).rfind("setsockopt():", 0), 0u);
     EXPECT_EQ(sent.size(), 1u);
 }
 
 TEST_F(Flush, HeadingOnlyOrEmptyDeletesNothingAndMissingFileIsReported) {
-    write(kHeading);
+    put(path, kHeading);
     EXPECT_EQ(run(kFlushed), "");
-    write("");
+    put(path, "");
     EXPECT_EQ(run(kFlushed), "");
     EXPECT_TRUE(sent.empty());
-    std::remove(path_);
-    EXPECT_EQ(run(kCannotOpen), std::string("can't open ") + path_ + "\n");
+    std::remove(path);
+    EXPECT_EQ(run(kCannotOpen), std::string("can't open ") + path + "\n");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "config.h"
 #include "keytree.h"
 #include "keyword.h"
+#include "test_support.h"
 
 // Every test starts and ends with an empty list and no capture block.
 class MsghintTest : public ::testing::Test {
@@ -41,15 +42,10 @@ protected:
     // Runs a reader with its output going into a string.
     template <typename Reader>
     static std::string output(Reader reader, int* rc = nullptr) {
-        char* data = nullptr;
-        size_t size = 0;
-        FILE* out = open_memstream(&data, &size);
-        int r = reader(out);
-        std::fclose(out);
-        std::string s(data, size);
-        std::free(data);
-        if (rc) *rc = r;
-        return s;
+        return output_of([&](FILE* out) {
+            int r = reader(out);
+            if (rc) *rc = r;
+        });
     }
 
 private:

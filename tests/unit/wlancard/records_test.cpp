@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "records.h"
+#include "test_support.h"
 
 namespace {
 
@@ -18,14 +18,7 @@ void put_station(RadioRecord& rec, int slot, uint32_t in_use, uint32_t value, co
 }
 
 std::string stations_text(const RadioRecord& rec, bool with_value) {
-    char* buf = nullptr;
-    size_t len = 0;
-    FILE* out = open_memstream(&buf, &len);
-    print_stations(out, rec.stations, with_value);
-    std::fclose(out);
-    std::string text(buf, len);
-    std::free(buf);
-    return text;
+    return output_of([&](FILE* out) { print_stations(out, rec.stations, with_value); });
 }
 
 TEST(StationTable, EntriesArePackedAndWalkedPastEmptyOnes) {
