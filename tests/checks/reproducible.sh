@@ -4,6 +4,8 @@
 # two are the same byte for byte. (What is not committed is not built.)
 #   reproducible.sh SOURCE_DIR SCRATCH_DIR PRESET "ARCHIVES"
 src=$1 scratch=$2 preset=$3 archives=$(echo "$4" | tr ";" " ")
+# Each clone compiles for itself: nothing from a compiler cache.
+export CCACHE_DISABLE=1
 rm -rf "$scratch" && mkdir -p "$scratch" || exit 1
 for n in 1 2; do
     dir=$scratch/clone$n/of-a-different-length-$n$n$n
