@@ -6,9 +6,9 @@ if [ -x "$ROOT/sim/bin/services" ]; then
         ASAN_OPTIONS="${ASAN_OPTIONS:-verify_asan_link_order=0:detect_leaks=0}" \
         UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}" \
         /sim/bin/services </dev/null >>"$ROOT/sim/log/services.log" 2>&1 &
-    for _ in $(seq 600); do
+    for _ in $(seq 1000); do
         [ -e "$ROOT/sim/state/services.ready" ] && break
         sleep 0.05
     done
-    [ -e "$ROOT/sim/state/services.ready" ] || echo "appliance: its services did not say they were ready in 30 s" >&2
+    [ -e "$ROOT/sim/state/services.ready" ] || echo "appliance: its services did not say they were ready in 50 s" >&2
 fi

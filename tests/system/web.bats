@@ -142,7 +142,7 @@ answers() {
     # same as the last one the server ran with) starts it.
     cp "$BATS_TEST_TMPDIR/templ" "$APP/etc/htconf.templ"
     inapp infoedit -w no -DOMAIN mended
-    wait_for 20 test -s "$APP/sim/state/http.port"
+    wait_for 50 test -s "$APP/sim/state/http.port" || { cat "$APP/sim/log/services.log"; false; }
     BASE=http://127.0.0.1:$(cat "$APP/sim/state/http.port")
     answers "$PW:200"
     run "$SIM" status "$APP"

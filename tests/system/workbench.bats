@@ -64,6 +64,7 @@ Dec  7 11:36:02 : The link is up: the appliance got the address 10.64.1.7" ]
     rm "$APP/bin/masklen"
     printf '#!/bin/sh\necho stale\n' > "$APP/bin/masklen"
     run "$SIM" start "$APP"
+    echo "$output"   # shown if the test fails
     [ "$status" -eq 0 ]
     [ "${lines[0]}" = "started $APP: appliance ap_01, programs of $BUILD_DIR" ]
     [[ "${lines[1]}" =~ ^"setup pages: http://127.0.0.1:"[0-9]+"/cgi-bin/setup/ (user root, password as pwreset set it)"$ ]]
